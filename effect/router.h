@@ -1,0 +1,35 @@
+// The Kelvane_Lotta router: copies the stereo pair on inputs 1/2 to each of eight stereo
+// output buses whose switch is on.
+#pragma once
+
+#include "runtime/standard_variables.h"
+#include "runtime/zolt.h"
+
+class TZoltEffect : public TZolt {
+  public:
+    static constexpr int kBusCount = 8;
+    static constexpr int32_t kFontFaceSlot = 10000;
+
+    TZoltEffect();
+    ~TZoltEffect() override = default;
+
+    // [any thread] Slider section.
+    void RunSlider() override;
+    // [audio thread] Block section, once per host block.
+    void RunBlock() override;
+    // [audio thread] Sample section: the routing, once per frame.
+    void RunSample() override;
+    // [host thread, open]
+    void Reset() override;
+    // [resume/state thread] Initialisation section.
+    void RunInit() override;
+    // [editor thread] Graphics section.
+    void RunGraphics() override;
+    // [state thread] Exchanges sliders 1 to 64 with file slot 0.
+    void RunSerialize() override;
+
+    StandardVariables vars;
+    double slotIndex = 0.0;
+    double inputLeft = 0.0;
+    double inputRight = 0.0;
+};

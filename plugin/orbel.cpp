@@ -1,0 +1,137 @@
+#include "plugin/orbel.h"
+
+#include <cstring>
+#include <new>
+
+COrbel* createAdapter(TZolt* effectObject, const OrbelCallbacks& callbacks,
+                      audioMasterCallback hostCallback, int32_t numPrograms, int32_t numParams) {
+    if (!hostCallback || hostCallback(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) {
+        return nullptr;
+    }
+    return new (std::nothrow) COrbel(effectObject, callbacks, hostCallback, numPrograms, numParams);
+}
+
+COrbel::COrbel(TZolt* effect, const OrbelCallbacks& table, audioMasterCallback hostCallback,
+               int32_t numPrograms, int32_t numParams)
+    : AudioEffectX(hostCallback, numPrograms, numParams),
+      effectObject(effect),
+      drawContext(nullptr),
+      midiWriteIndex(0),
+      midiReadIndex(0),
+      midiRing(kMidiRingSize, VstMidiEvent{}),
+      callbacks(table) {
+    canProcessReplacing(true);
+    canDoubleReplacing(true);
+    if (callbacks.attach) callbacks.attach(this);
+}
+
+COrbel::~COrbel() {
+    // The font cache is filled only by the drawing functions, which this build does not
+    // offer yet, so it holds no reference to release here.
+    if (callbacks.release) callbacks.release(this);
+}
+
+void COrbel::open() {
+    if (callbacks.open) callbacks.open(this);
+}
+
+void COrbel::close() {
+    if (callbacks.close) callbacks.close(this);
+}
+
+void COrbel::suspend() {
+    if (callbacks.suspend) callbacks.suspend(this);
+}
+
+void COrbel::resume() {
+    AudioEffectX::resume();
+    if (callbacks.resume) callbacks.resume(this);
+}
+
+void COrbel::processReplacing(float** inputs, float** outputs, int32_t sampleFrames) {
+    if (callbacks.processReplacing) callbacks.processReplacing(this, inputs, outputs, sampleFrames);
+}
+
+void COrbel::processDoubleReplacing(double** inputs, double** outputs, int32_t sampleFrames) {
+    if (callbacks.processDoubleReplacing) {
+        callbacks.processDoubleReplacing(this, inputs, outputs, sampleFrames);
+    }
+}
+
+void COrbel::setParameter(int32_t index, float value) {
+    if (callbacks.setParameter) callbacks.setParameter(this, index, static_cast<double>(value));
+}
+
+float COrbel::getParameter(int32_t index) {
+    return callbacks.getParameter ? static_cast<float>(callbacks.getParameter(this, index)) : 0.0f;
+}
+
+void COrbel::setProgramName(char* name) {
+    if (callbacks.setProgramName) callbacks.setProgramName(this, name);
+}
+
+void COrbel::getProgramName(char* name) {
+    if (callbacks.getProgramName) callbacks.getProgramName(this, name);
+}
+
+void COrbel::getParameterLabel(int32_t index, char* label) {
+    if (callbacks.getParameterLabel) callbacks.getParameterLabel(this, index, label);
+}
+
+void COrbel::getParameterDisplay(int32_t index, char* text) {
+    if (callbacks.getParameterDisplay) callbacks.getParameterDisplay(this, index, text);
+}
+
+void COrbel::getParameterName(int32_t index, char* text) {
+    if (callbacks.getParameterName) callbacks.getParameterName(this, index, text);
+}
+
+int32_t COrbel::getChunk(void** data, bool isPreset) {
+    return callbacks.getChunk ? callbacks.getChunk(this, data, isPreset ? 1 : 0) : 0;
+}
+
+int32_t COrbel::setChunk(void* data, int32_t byteSize, bool isPreset) {
+    return callbacks.setChunk ? callbacks.setChunk(this, data, byteSize, isPreset ? 1 : 0) : 0;
+}
+
+bool COrbel::getProgramNameIndexed(int32_t category, int32_t index, char* text) {
+    if (!callbacks.getProgramNameIndexed) return false;
+    return (callbacks.getProgramNameIndexed(this, category, index, text) & 0xFF) != 0;
+}
+
+int32_t COrbel::processEvents(VstEvents* events) {
+    if (!events) return 1;
+    int32_t write = midiWriteIndex.load(std::memory_order_relaxed);
+    for (int32_t i = 0; i < events->numEvents; ++i) {
+        const VstEvent* event = events->events[i];
+        if (!event || event->type != kVstMidiType) continue;
+        VstMidiEvent& record = midiRing[static_cast<size_t>(write)];
+        std::memcpy(&record, event, sizeof record);
+        record.type = kVstMidiType;
+        write = write + 1 == kMidiRingSize ? 0 : write + 1;
+        // Publishes the record just written to the reader.
+        midiWriteIndex.store(write, std::memory_order_release);
+    }
+    return 1;
+}
+
+bool COrbel::getEffectName(char* name) {
+    return callbacks.getEffectName && (callbacks.getEffectName(this, name) & 0xFF) != 0;
+}
+
+bool COrbel::getVendorString(char* text) {
+    return callbacks.getVendorString && (callbacks.getVendorString(this, text) & 0xFF) != 0;
+}
+
+bool COrbel::getProductString(char* text) {
+    return callbacks.getProductString && (callbacks.getProductString(this, text) & 0xFF) != 0;
+}
+
+int32_t COrbel::getVendorVersion() {
+    return callbacks.getVendorVersion ? callbacks.getVendorVersion(this) : 0;
+}
+
+int32_t COrbel::canDo(char* text) {
+    if (text && std::strcmp(text, "receiveVstMidiEvent") == 0) return 1;
+    return -1;
+}

@@ -1,0 +1,64 @@
+// The adapter: the one object per instance that the host sees. It forwards every request
+// that concerns the effect through its copy of the callback table.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+#include "plugin/audio_effect_x.h"
+#include "plugin/orbel_callbacks.h"
+
+class TZolt;
+class CDrawContext;
+class CFontDesc;
+
+class COrbel : public AudioEffectX {
+  public:
+    static constexpr int32_t kMidiRingSize = 1000;
+
+    COrbel(TZolt* effect, const OrbelCallbacks& table, audioMasterCallback hostCallback,
+           int32_t numPrograms, int32_t numParams);
+    ~COrbel() override;
+
+    void open() override;
+    void close() override;
+    void suspend() override;
+    void resume() override;
+    // [audio thread]
+    void processReplacing(float** inputs, float** outputs, int32_t sampleFrames) override;
+    void processDoubleReplacing(double** inputs, double** outputs, int32_t sampleFrames) override;
+    // [any thread]
+    void setParameter(int32_t index, float value) override;
+    float getParameter(int32_t index) override;
+    void setProgramName(char* name) override;
+    void getProgramName(char* name) override;
+    void getParameterLabel(int32_t index, char* label) override;
+    void getParameterDisplay(int32_t index, char* text) override;
+    void getParameterName(int32_t index, char* text) override;
+    int32_t getChunk(void** data, bool isPreset) override;
+    int32_t setChunk(void* data, int32_t byteSize, bool isPreset) override;
+    bool getProgramNameIndexed(int32_t category, int32_t index, char* text) override;
+    // [audio thread] Stores MIDI events in the ring; never allocates.
+    int32_t processEvents(VstEvents* events) override;
+    bool getEffectName(char* name) override;
+    bool getVendorString(char* text) override;
+    bool getProductString(char* text) override;
+    int32_t getVendorVersion() override;
+    int32_t canDo(char* text) override;
+
+    TZolt* effectObject;
+    CDrawContext* drawContext;
+    // The audio thread writes the ring and the runtime reads it; the indices carry the
+    // hand-over of each record.
+    std::atomic<int32_t> midiWriteIndex;
+    std::atomic<int32_t> midiReadIndex;
+    std::vector<CFontDesc*> fontList;
+    std::vector<VstMidiEvent> midiRing;
+    OrbelCallbacks callbacks;
+};
+
+// [loading thread] Asks the host for its version and builds the adapter; null when the host
+// answers 0 or the adapter cannot be allocated.
+COrbel* createAdapter(TZolt* effectObject, const OrbelCallbacks& callbacks,
+                      audioMasterCallback hostCallback, int32_t numPrograms, int32_t numParams);

@@ -1,0 +1,69 @@
+// POSIX stand-ins: the module is found with dladdr, clocks come from clock_gettime and the
+// debug log lives in the temporary directory.
+#include <dlfcn.h>
+#include <sys/time.h>
+
+#include <climits>
+#include <cstdlib>
+#include <ctime>
+
+#include "plugin/platform.h"
+
+namespace {
+
+void* gModuleInstance = nullptr;
+std::string gModuleFileName;
+
+std::string ResolveModuleFileName(const void* addressInModule) {
+    Dl_info info{};
+    if (dladdr(addressInModule, &info) == 0 || !info.dli_fname) return {};
+    // A host may have loaded us through a relative path; the working directory can change
+    // later, so resolve it now.
+    char resolved[PATH_MAX];
+    if (realpath(info.dli_fname, resolved)) return resolved;
+    return info.dli_fname;
+}
+
+// The load notification: runs when the dynamic loader maps this module.
+__attribute__((constructor)) void OnModuleLoad() {
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&OnModuleLoad), &info) != 0) {
+        gModuleInstance = info.dli_fbase;
+    }
+    gModuleFileName = ResolveModuleFileName(reinterpret_cast<void*>(&OnModuleLoad));
+}
+
+}  // namespace
+
+void* ModuleInstance() {
+    return gModuleInstance;
+}
+
+std::string PlatformModuleFileName(void* module) {
+    if (!module) return {};
+    if (module == gModuleInstance) return gModuleFileName;
+    return ResolveModuleFileName(module);
+}
+
+int32_t ClockMilliseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    auto ms = static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+    // Wraps like a 32-bit tick counter; differences stay right across the wrap.
+    return static_cast<int32_t>(static_cast<uint32_t>(ms));
+}
+
+double WallClockSeconds() {
+    timeval now{};
+    gettimeofday(&now, nullptr);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_usec) * 0.000001;
+}
+
+std::string DebugLogFileName() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string dir = tmp && *tmp ? tmp : "/tmp";
+    if (dir.back() != '/') dir += '/';
+    return dir + "vosk.log.txt";
+}
+
+void DebugSignal() {}

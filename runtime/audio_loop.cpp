@@ -1,0 +1,72 @@
+#include "runtime/audio_loop.h"
+
+#include <algorithm>
+
+#include "plugin/host_services.h"
+#include "runtime/zolt.h"
+
+namespace {
+
+// The channel count of a path, read once per instance from the inputs the adapter
+// announced, and bounded by the sample variables that exist.
+int32_t PathChannels(COrbel* adapter, int32_t& cached) {
+    if (cached < 0) {
+        cached = std::clamp(getNumInputs(adapter), 0, CZoltSamples::kMaxChannels);
+    }
+    return cached;
+}
+
+template <typename Sample>
+bool ChannelsPresent(Sample** buffers, int32_t n) {
+    for (int32_t c = 0; c < n; ++c) {
+        if (!buffers[c]) return false;
+    }
+    return true;
+}
+
+template <typename Sample>
+void RunFrames(TZolt& effect, Sample** inputs, Sample** outputs, int32_t n, int32_t frames) {
+    double* samples = effect.samples;
+    if (n == 2) {
+        Sample* in0 = inputs[0];
+        Sample* in1 = inputs[1];
+        Sample* out0 = outputs[0];
+        Sample* out1 = outputs[1];
+        for (int32_t j = 0; j < frames; ++j) {
+            samples[0] = static_cast<double>(in0[j]);
+            samples[1] = static_cast<double>(in1[j]);
+            effect.RunSample();
+            // Same store order as the general loop, so shared output buffers end alike.
+            out1[j] = static_cast<Sample>(samples[1]);
+            out0[j] = static_cast<Sample>(samples[0]);
+        }
+        return;
+    }
+    for (int32_t j = 0; j < frames; ++j) {
+        for (int32_t c = n - 1; c >= 0; --c) samples[c] = static_cast<double>(inputs[c][j]);
+        effect.RunSample();
+        for (int32_t c = n - 1; c >= 0; --c) outputs[c][j] = static_cast<Sample>(samples[c]);
+    }
+}
+
+template <typename Sample>
+void Process(COrbel* adapter, Sample** inputs, Sample** outputs, int32_t frames,
+             int32_t CZoltSamples::*channelsField) {
+    TZolt* effect = getEffectObject(adapter);
+    if (!effect || !inputs || !outputs) return;
+    const int32_t n = PathChannels(adapter, effect->*channelsField);
+    if (!ChannelsPresent(inputs, n) || !ChannelsPresent(outputs, n)) return;
+    effect->RunBlock();
+    RunFrames(*effect, inputs, outputs, n, std::max(frames, 0));
+}
+
+}  // namespace
+
+void RuntimeProcessReplacing(COrbel* adapter, float** inputs, float** outputs, int32_t frames) {
+    Process(adapter, inputs, outputs, frames, &CZoltSamples::floatPathChannels);
+}
+
+void RuntimeProcessDoubleReplacing(COrbel* adapter, double** inputs, double** outputs,
+                                   int32_t frames) {
+    Process(adapter, inputs, outputs, frames, &CZoltSamples::doublePathChannels);
+}

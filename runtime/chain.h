@@ -1,0 +1,137 @@
+// The runtime class chain below TZolt. Each class holds one area of state that translated
+// section code reads and writes directly. Only the bases from CZoltSliders on are
+// polymorphic; the object is always destroyed through TZolt's virtual destructor.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "runtime/file_slot.h"
+#include "runtime/memory.h"
+#include "runtime/slider_def.h"
+
+class COrbel;
+struct BitmapSlot;
+
+class CZoltOrbel : public CZoltMemory {
+  public:
+    COrbel* adapter = nullptr;  // not owned; every host service tolerates null
+};
+
+class CZoltSliders : public CZoltOrbel {
+  public:
+    static constexpr int32_t kSliderCount = 128;
+
+    // Slider section.
+    virtual void RunSlider() {}
+    // A slider by computed number: wraps, so it can never leave the array.
+    double& SliderAt(double number);
+
+    double sliderValues[kSliderCount] = {};
+
+  protected:
+    ~CZoltSliders() = default;
+};
+
+class CZoltSamples : public CZoltSliders {
+  public:
+    static constexpr int32_t kMaxChannels = 64;
+
+    // Block section, once per host block; sample section, once per frame.
+    virtual void RunBlock() {}
+    virtual void RunSample() {}
+
+    double samples[kMaxChannels] = {};
+    // Channel count of each process path, read from the adapter at this instance's first
+    // call of that path; -1 until then.
+    int32_t floatPathChannels = -1;
+    int32_t doublePathChannels = -1;
+
+  protected:
+    ~CZoltSamples() = default;
+};
+
+class CZoltDescription : public CZoltSamples {
+  public:
+    // Appends a slider, stores its default and, for a file slider, lists its directory.
+    // Returns the host parameter index.
+    int32_t AddSlider(int32_t number, double* mirror, double defaultValue, double minimum,
+                      double maximum, double step, const std::string& path,
+                      const std::string& auxText, const std::string& label,
+                      const std::string& name);
+
+    std::vector<SliderDef> sliderDefs;
+    std::string effectName;
+    std::string productString;
+    std::string vendorString;
+    std::string programName;
+    int32_t vendorVersion = 0;
+    int32_t uniqueId = 0;
+    int32_t channelCount = 0;
+
+  protected:
+    ~CZoltDescription() = default;
+};
+
+class CZoltStrings : public CZoltDescription {
+  public:
+    // String slot n, created empty when absent; refreshes stringCount.
+    std::string& StringAt(int32_t n);
+
+    std::map<int32_t, std::string> strings;
+    double stringCount = 0.0;
+
+  protected:
+    ~CZoltStrings() = default;
+};
+
+class CZoltFiles : public CZoltStrings {
+  public:
+    CZoltFiles() : files(1) {}
+
+    std::vector<FileSlot> files;  // slot 0 carries the state chunk
+
+  protected:
+    // Writes out every write slot that has a file name.
+    ~CZoltFiles();
+};
+
+struct FontRecord {
+    std::string face;
+    double size = 0.0;
+    int32_t flags = 0;  // 1 bold, 2 italic, 4 underline
+};
+
+class CZoltFonts : public CZoltFiles {
+  public:
+    std::map<int32_t, FontRecord> fonts;
+    double textHeight = 0.0;
+
+  protected:
+    ~CZoltFonts() = default;
+};
+
+class CZoltGraphics : public CZoltFonts {
+  public:
+    // Bitmap handles owned by the runtime. Only graphics code adds them, and no graphics
+    // code in this build does.
+    std::map<int32_t, BitmapSlot*> images;
+    double penX = 0.0;
+    double penY = 0.0;
+    double frameRate = 0.0;
+
+  protected:
+    ~CZoltGraphics() = default;
+};
+
+class CZoltMouse : public CZoltGraphics {
+  public:
+    double hostMouseButtons = 0.0;
+    double hostMouseX = 0.0;
+    double hostMouseY = 0.0;
+
+  protected:
+    ~CZoltMouse() = default;
+};

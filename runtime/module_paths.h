@@ -1,0 +1,16 @@
+// Files next to the installed plug-in module, the data-file listing and the debug log.
+#pragma once
+
+#include <string>
+#include <vector>
+
+std::string ModuleFileName(void* module);
+// The plug-in module's directory, final separator included.
+std::string ModuleDirectory();
+// The module's directory followed by s without its leading separator.
+std::string ModuleRelativePath(const std::string& s);
+// Appends the names of the plain files in directory, in the order the directory yields them;
+// hidden entries (leading ".") and sub-directories are skipped.
+void ListDataFiles(const std::string& directory, std::vector<std::string>& names);
+// Appends one line to the debug log.
+void DebugLog(const std::string& text);

@@ -1,0 +1,75 @@
+#include "runtime/zolt.h"
+
+#include <cstring>
+#include <vector>
+
+#include "plugin/host_services.h"
+#include "plugin/platform.h"
+
+namespace {
+constexpr float kStateMarker = -1000.0f;
+}
+
+TZolt::TZolt() {
+    // The transform tables join here with the FFT library.
+    TZolt::Reset();
+}
+
+TZolt::~TZolt() = default;
+
+void TZolt::Reset() {
+    ClearMemory();
+    strings.clear();
+    stringCount = 0.0;
+    lastRedrawTicks = 0;
+}
+
+void TZolt::OnResume() {
+    RunInit();
+    RunSlider();
+}
+
+void TZolt::OnStateLoad() {
+    if (stateLoadCount == 0) RunInit();
+    stateLoadCount += 1;
+}
+
+void TZolt::OnIdle() {
+    if (!(frameRate > 0.0)) return;
+    // Unsigned difference: the millisecond counter may wrap.
+    const auto elapsed =
+        static_cast<uint32_t>(ClockMilliseconds()) - static_cast<uint32_t>(lastRedrawTicks);
+    if (static_cast<double>(elapsed) > 1000.0 / frameRate) {
+        redrawEditor(adapter);
+        lastRedrawTicks = ClockMilliseconds();
+    }
+}
+
+int32_t TZolt::GetState(void** data) {
+    FileSlot& slot = files[0];
+    slot.Reset(kFileSlotWrite);
+    slot.data.assign(1, kStateMarker);
+    slot.position = 1;
+    RunSerialize();
+    if (slot.data.size() == 1) return 0;
+    *data = slot.data.data();
+    return static_cast<int32_t>(slot.data.size() * sizeof(float));
+}
+
+int32_t TZolt::SetState(const void* bytes, int32_t size) {
+    FileSlot& slot = files[0];
+    // The host may hand back the very bytes getChunk gave it, which live in this slot:
+    // take a copy before the slot is emptied.
+    const size_t count = size >= 4 && bytes ? static_cast<size_t>(size) / sizeof(float) : 0;
+    std::vector<float> incoming(count);
+    if (count) std::memcpy(incoming.data(), bytes, count * sizeof(float));
+    slot.Reset(kFileSlotRead);
+    slot.data.assign(incoming.begin(), incoming.end());
+    if (slot.data.empty()) return size;
+    slot.position = 1;
+    if (slot.data[0] != kStateMarker) return size;
+    OnStateLoad();
+    RunSerialize();
+    RunSlider();
+    return size;
+}
