@@ -33,3 +33,7 @@ inline double LoadShared(double& value) {
 inline void StoreShared(double& value, double newValue) {
     std::atomic_ref<double>(value).store(newValue, std::memory_order_relaxed);
 }
+// GuardedStore for a variable that sections on two threads share.
+inline void GuardedStoreShared(double& target, double value) {
+    StoreShared(target, std::isfinite(value) ? value : 0.0);
+}

@@ -4,55 +4,67 @@
 #include "plugin/platform.h"
 #include "runtime/script_numbers.h"
 
+// The host variables are written by the initialisation and block sections and copied by the
+// slider and sample sections, which hosts run on different threads: every access is a
+// relaxed atomic one, so each double is always read whole.
+namespace {
+void Set(double& target, double value) {
+    GuardedStoreShared(target, value);
+}
+double Get(double& value) {
+    return LoadShared(value);
+}
+}  // namespace
+
 void StandardVariables::CopyHostVariables() {
-    GuardedStore(sampleRate, hostSampleRate);
-    GuardedStore(numChannels, hostNumChannels);
-    GuardedStore(blockSize, hostBlockSize);
-    GuardedStore(tempo, hostTempo);
-    GuardedStore(timeSigNumerator, hostTimeSigNumerator);
-    GuardedStore(timeSigDenominator, hostTimeSigDenominator);
+    Set(sampleRate, Get(hostSampleRate));
+    Set(numChannels, Get(hostNumChannels));
+    Set(blockSize, Get(hostBlockSize));
+    Set(tempo, Get(hostTempo));
+    Set(timeSigNumerator, Get(hostTimeSigNumerator));
+    Set(timeSigDenominator, Get(hostTimeSigDenominator));
 }
 
 void StandardVariables::InitPrologue(COrbel* adapter, double& frameRate) {
-    GuardedStore(frameRate, 30.0);
-    GuardedStore(colorRed, 0.0);
-    GuardedStore(colorGreen, 0.0);
-    GuardedStore(colorBlue, 0.0);
-    GuardedStore(colorAlpha, 0.0);
-    GuardedStore(hostSampleRate, getSampleRate(adapter));
-    GuardedStore(sampleRate, hostSampleRate);
-    GuardedStore(hostNumChannels, getNumInputs(adapter));
-    GuardedStore(numChannels, hostNumChannels);
-    GuardedStore(hostBlockSize, getBlockSize(adapter));
-    GuardedStore(blockSize, hostBlockSize);
-    GuardedStore(hostTempo, getTempo(adapter));
-    GuardedStore(tempo, hostTempo);
-    GuardedStore(timeSigNumerator, hostTimeSigNumerator);
-    GuardedStore(timeSigDenominator, hostTimeSigDenominator);
+    Set(frameRate, 30.0);
+    Set(colorRed, 0.0);
+    Set(colorGreen, 0.0);
+    Set(colorBlue, 0.0);
+    Set(colorAlpha, 0.0);
+    Set(hostSampleRate, getSampleRate(adapter));
+    Set(sampleRate, Get(hostSampleRate));
+    Set(hostNumChannels, getNumInputs(adapter));
+    Set(numChannels, Get(hostNumChannels));
+    Set(hostBlockSize, getBlockSize(adapter));
+    Set(blockSize, Get(hostBlockSize));
+    Set(hostTempo, getTempo(adapter));
+    Set(tempo, Get(hostTempo));
+    Set(timeSigNumerator, Get(hostTimeSigNumerator));
+    Set(timeSigDenominator, Get(hostTimeSigDenominator));
 }
 
 void StandardVariables::BlockPrologue(COrbel* adapter) {
     if (WallClockSeconds() - lastTickTime > 0.25) {
         if (IsNonZero(displayUpdatePending)) {
-            GuardedStore(displayUpdatePending, 0.0);
+            Set(displayUpdatePending, 0.0);
             updateDisplay(adapter);
         }
-        GuardedStore(lastTickTime, WallClockSeconds());
+        Set(lastTickTime, WallClockSeconds());
     }
     if (IsNonZero(delaySamples - reportedDelay)) {
-        GuardedStore(reportedDelay, delaySamples);
+        Set(reportedDelay, delaySamples);
         setInitialDelay(adapter, ToIndex(delaySamples));
     }
     // Without a time record the previous values stay: a host that stops answering keeps the
     // last tempo and signature rather than dropping to 0.
-    double newTempo = hostTempo;
-    double numerator = hostTimeSigNumerator;
-    double denominator = hostTimeSigDenominator;
+    double newTempo = Get(hostTempo);
+    double numerator = Get(hostTimeSigNumerator);
+    double denominator = Get(hostTimeSigDenominator);
     getTimeSignature(adapter, &newTempo, &numerator, &denominator);
-    GuardedStore(hostTempo, newTempo);
-    GuardedStore(hostTimeSigNumerator, numerator);
-    GuardedStore(hostTimeSigDenominator, denominator);
-    GuardedStore(playState, (isPlaying(adapter) ? 1.0 : 0.0) + (isRecording(adapter) ? 4.0 : 0.0));
-    GuardedStore(beatPosition, getPpqPos(adapter));
+    Set(hostTempo, newTempo);
+    Set(hostTimeSigNumerator, numerator);
+    Set(hostTimeSigDenominator, denominator);
+    Set(playState, (isPlaying(adapter) ? 1.0 : 0.0) + (isRecording(adapter) ? 4.0 : 0.0));
+    Set(beatPosition, getPpqPos(adapter));
     CopyHostVariables();
 }
