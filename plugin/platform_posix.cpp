@@ -24,14 +24,17 @@ std::string ResolveModuleFileName(const void* addressInModule) {
     return info.dli_fname;
 }
 
-// The load notification: runs when the dynamic loader maps this module.
-__attribute__((constructor)) void OnModuleLoad() {
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&OnModuleLoad), &info) != 0) {
-        gModuleInstance = info.dli_fbase;
+// The load notification: runs when the dynamic loader maps this module. It is a static
+// object declared after the variables it fills, so they are initialised before it runs.
+struct ModuleLoadNotification {
+    ModuleLoadNotification() {
+        Dl_info info{};
+        if (dladdr(reinterpret_cast<void*>(&ResolveModuleFileName), &info) != 0) {
+            gModuleInstance = info.dli_fbase;
+        }
+        gModuleFileName = ResolveModuleFileName(reinterpret_cast<void*>(&ResolveModuleFileName));
     }
-    gModuleFileName = ResolveModuleFileName(reinterpret_cast<void*>(&OnModuleLoad));
-}
+} gModuleLoadNotification;
 
 }  // namespace
 

@@ -65,9 +65,11 @@ double RuntimeGetParameter(COrbel* adapter, int32_t index) {
 void RuntimeSetParameter(COrbel* adapter, int32_t index, double x) {
     TZolt* effect = getEffectObject(adapter);
     const SliderDef* def = Slider(effect, index);
-    // A NaN from the host would otherwise land in the slider and in every saved state.
-    if (!def || std::isnan(x)) return;
+    // A NaN or infinity from the host would otherwise land in the slider and in every saved
+    // state.
+    if (!def || !std::isfinite(x)) return;
     const double newValue = QuantisedValue(*def, x);
+    if (!std::isfinite(newValue)) return;
     double& slot = effect->sliderValues[def->index];
     const double change = newValue - LoadShared(slot);
     if (change > -0.00001 && change < 0.00001) return;
