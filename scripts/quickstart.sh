@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-cmake -S . -B build
+cmake -S . -B build -DLOTTA_BUILD_TOOLS=ON
 cmake --build build -j"$(nproc)"
 echo
 echo "Plug-in: $(pwd)/build/lotta_router.so"
