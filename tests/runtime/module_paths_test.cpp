@@ -1,0 +1,100 @@
+// Where the module lives, paths relative to it, and the debug log.
+#include <gtest/gtest.h>
+#include <limits.h>
+#include <stdlib.h>
+
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+
+#include "plugin/platform.h"
+#include "runtime/module_paths.h"
+#include "tests/runtime/temp_dir.h"
+
+namespace {
+
+std::string ThisExecutable() {
+    char resolved[PATH_MAX];
+    return realpath("/proc/self/exe", resolved) ? resolved : "";
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Sets an environment variable for one scope and puts back what was there.
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (old_) {
+            setenv(name_, old_->c_str(), 1);
+        } else {
+            unsetenv(name_);
+        }
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+TEST(ModulePaths, ModuleIsTheBinaryHoldingTheRuntime) {
+    const std::string exe = ThisExecutable();
+    ASSERT_FALSE(exe.empty());
+    EXPECT_EQ(ModuleFileName(ModuleInstance()), exe);
+    const std::string directory = ModuleDirectory();
+    ASSERT_FALSE(directory.empty());
+    EXPECT_EQ(directory.back(), '/');
+    EXPECT_EQ(directory, exe.substr(0, exe.rfind('/') + 1));
+    EXPECT_EQ(ModuleFileName(nullptr), "");
+}
+
+TEST(ModulePaths, RelativePathDropsOneLeadingSeparator) {
+    const std::string directory = ModuleDirectory();
+    struct Case {
+        std::string in;
+        std::string tail;
+    };
+    const Case cases[] = {
+        {"/data/x.txt", "data/x.txt"},
+        {"\\data\\x.txt", "data\\x.txt"},
+        {"data/x.txt", "data/x.txt"},
+        {"", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.in);
+        EXPECT_EQ(ModuleRelativePath(c.in), directory + c.tail);
+    }
+}
+
+TEST(DebugLog, AppendsOneLinePerCallToTheTemporaryDirectory) {
+    for (const char* suffix : {"", "/"}) {
+        SCOPED_TRACE(::testing::Message() << "trailing '" << suffix << "'");
+        TempDir dir;
+        ASSERT_TRUE(dir.ok());
+        ScopedEnv tmp("TMPDIR", dir.path() + suffix);
+        const std::string log = dir.File("vosk.log.txt", "earlier\n");
+        EXPECT_EQ(DebugLogFileName(), log);
+        DebugLog("first line");
+        DebugLog("second, with %s and %d kept literally");
+        EXPECT_EQ(ReadAll(log), "earlier\nfirst line\nsecond, with %s and %d kept literally\n");
+    }
+}
+
+TEST(DebugLog, AnUnopenableLogIsSkipped) {
+    TempDir dir;
+    ASSERT_TRUE(dir.ok());
+    ScopedEnv tmp("TMPDIR", dir.path() + "/missing");
+    DebugLog("lost");
+    EXPECT_FALSE(std::ifstream(dir.path() + "/missing/vosk.log.txt").good());
+}
+
+}  // namespace
