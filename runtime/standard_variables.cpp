@@ -32,15 +32,11 @@ void StandardVariables::InitPrologue(COrbel* adapter, double& frameRate) {
     Set(colorBlue, 0.0);
     Set(colorAlpha, 0.0);
     Set(hostSampleRate, getSampleRate(adapter));
-    Set(sampleRate, Get(hostSampleRate));
     Set(hostNumChannels, getNumInputs(adapter));
-    Set(numChannels, Get(hostNumChannels));
     Set(hostBlockSize, getBlockSize(adapter));
-    Set(blockSize, Get(hostBlockSize));
     Set(hostTempo, getTempo(adapter));
-    Set(tempo, Get(hostTempo));
-    Set(timeSigNumerator, Get(hostTimeSigNumerator));
-    Set(timeSigDenominator, Get(hostTimeSigDenominator));
+    // The time signature keeps the last block's values (0 before the first block).
+    CopyHostVariables();
 }
 
 void StandardVariables::BlockPrologue(COrbel* adapter) {

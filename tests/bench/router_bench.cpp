@@ -59,26 +59,22 @@ struct Buffers {
     std::vector<Sample*> inPtr, outPtr;
 };
 
-void BM_ProcessReplacing(benchmark::State& state) {
-    AEffect* effect = OpenRouter();
-    SetBuses(effect, state.range(1));
-    const auto frames = static_cast<int32_t>(state.range(0));
-    Buffers<float> b(frames);
-    for (auto _ : state) {
-        effect->processReplacing(effect, b.inPtr.data(), b.outPtr.data(), frames);
-        benchmark::DoNotOptimize(b.out[15][0]);
-    }
-    state.SetItemsProcessed(state.iterations() * frames);
-    effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
+void Process(AEffect* effect, float** in, float** out, int32_t frames) {
+    effect->processReplacing(effect, in, out, frames);
+}
+void Process(AEffect* effect, double** in, double** out, int32_t frames) {
+    effect->processDoubleReplacing(effect, in, out, frames);
 }
 
-void BM_ProcessDoubleReplacing(benchmark::State& state) {
+// processReplacing for float, processDoubleReplacing for double.
+template <typename Sample>
+void BM_Router(benchmark::State& state) {
     AEffect* effect = OpenRouter();
     SetBuses(effect, state.range(1));
     const auto frames = static_cast<int32_t>(state.range(0));
-    Buffers<double> b(frames);
+    Buffers<Sample> b(frames);
     for (auto _ : state) {
-        effect->processDoubleReplacing(effect, b.inPtr.data(), b.outPtr.data(), frames);
+        Process(effect, b.inPtr.data(), b.outPtr.data(), frames);
         benchmark::DoNotOptimize(b.out[15][0]);
     }
     state.SetItemsProcessed(state.iterations() * frames);
@@ -107,8 +103,8 @@ void RouterArgs(benchmark::internal::Benchmark* b) {
 
 }  // namespace
 
-BENCHMARK(BM_ProcessReplacing)->Apply(RouterArgs);
-BENCHMARK(BM_ProcessDoubleReplacing)->Apply(RouterArgs);
+BENCHMARK(BM_Router<float>)->Apply(RouterArgs);
+BENCHMARK(BM_Router<double>)->Apply(RouterArgs);
 BENCHMARK(BM_PlainCopy<float>)->ArgName("frames")->Arg(32)->Arg(512)->Arg(4096);
 BENCHMARK(BM_PlainCopy<double>)->ArgName("frames")->Arg(32)->Arg(512)->Arg(4096);
 

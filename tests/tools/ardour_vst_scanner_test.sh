@@ -2,29 +2,7 @@
 # Runs Ardour's VST 2 scanner on the plug-in, as Ardour does when it indexes plug-ins, and checks
 # what it reports on stdout and writes into its cache file.
 # Usage: ardour_vst_scanner_test.sh PLUGIN WORKDIR   (WORKDIR is emptied and used as HOME)
-set -u
-plugin=$(realpath "$1")
-work=$2
-scanner=/usr/lib/ardour7/ardour-vst-scanner
-
-fail() {
-  echo "FAIL: $*"
-  if [ -f "$work/stdout" ]; then
-    echo "--- scanner stdout"; cat "$work/stdout"
-    echo "--- scanner stderr"; cat "$work/stderr"
-  fi
-  exit 1
-}
-
-rm -rf "$work"
-mkdir -p "$work/home"
-
-# CI installs the package; a missing scanner is a failure, not a reason to skip.
-[ -x "$scanner" ] || fail "$scanner is missing: install the Debian package ardour"
-
-# The scanner writes its cache under XDG_CACHE_HOME: keep it in the build tree.
-export HOME="$work/home"
-export XDG_CACHE_HOME="$HOME/.cache" XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share"
+source "$(dirname "$0")/scanner_common.sh" "$1" "$2" /usr/lib/ardour7/ardour-vst-scanner ardour
 
 # Its libraries live beside it, outside the linker's search path.
 LD_LIBRARY_PATH="/usr/lib/ardour7${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}" \

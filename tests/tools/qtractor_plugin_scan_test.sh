@@ -2,29 +2,7 @@
 # Runs Qtractor's plug-in scanner on the plug-in, as Qtractor does when it indexes plug-ins, and
 # checks the line it answers.
 # Usage: qtractor_plugin_scan_test.sh PLUGIN WORKDIR   (WORKDIR is emptied and used as HOME)
-set -u
-plugin=$(realpath "$1")
-work=$2
-scanner=/usr/lib/x86_64-linux-gnu/qtractor/qtractor_plugin_scan
-
-fail() {
-  echo "FAIL: $*"
-  if [ -f "$work/stdout" ]; then
-    echo "--- scanner stdout"; cat "$work/stdout"
-    echo "--- scanner stderr"; cat "$work/stderr"
-  fi
-  exit 1
-}
-
-rm -rf "$work"
-mkdir -p "$work/home"
-
-# CI installs the package; a missing scanner is a failure, not a reason to skip.
-[ -x "$scanner" ] || fail "$scanner is missing: install the Debian package qtractor"
-
-# Whatever the scanner writes goes into the build tree, not the real home.
-export HOME="$work/home"
-export XDG_CACHE_HOME="$HOME/.cache" XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share"
+source "$(dirname "$0")/scanner_common.sh" "$1" "$2" /usr/lib/x86_64-linux-gnu/qtractor/qtractor_plugin_scan qtractor
 export QT_QPA_PLATFORM=offscreen
 
 # One request per line, "TYPE:path"; the scanner answers each and exits at the end of input.
