@@ -1,14 +1,18 @@
 #include "plugin/orbel.h"
 
+#include <cstddef>
 #include <cstring>
-#include <new>
 
 COrbel* createAdapter(TZolt* effectObject, const OrbelCallbacks& callbacks,
                       audioMasterCallback hostCallback, int32_t numPrograms, int32_t numParams) {
     if (!hostCallback || hostCallback(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) {
         return nullptr;
     }
-    return new (std::nothrow) COrbel(effectObject, callbacks, hostCallback, numPrograms, numParams);
+    try {
+        return new COrbel(effectObject, callbacks, hostCallback, numPrograms, numParams);
+    } catch (...) {
+        return nullptr;  // out of memory for the adapter or its MIDI ring
+    }
 }
 
 COrbel::COrbel(TZolt* effect, const OrbelCallbacks& table, audioMasterCallback hostCallback,
@@ -102,8 +106,12 @@ bool COrbel::getProgramNameIndexed(int32_t category, int32_t index, char* text) 
 int32_t COrbel::processEvents(VstEvents* events) {
     if (!events) return 1;
     int32_t write = midiWriteIndex.load(std::memory_order_relaxed);
+    // The host's list is longer than the record declares: read its pointers through the
+    // list's address rather than by indexing the two-entry array.
+    const auto* list = reinterpret_cast<const unsigned char*>(events) + offsetof(VstEvents, events);
     for (int32_t i = 0; i < events->numEvents; ++i) {
-        const VstEvent* event = events->events[i];
+        const VstEvent* event = nullptr;
+        std::memcpy(&event, list + static_cast<size_t>(i) * sizeof event, sizeof event);
         if (!event || event->type != kVstMidiType) continue;
         VstMidiEvent& record = midiRing[static_cast<size_t>(write)];
         std::memcpy(&record, event, sizeof record);

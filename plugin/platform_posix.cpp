@@ -2,6 +2,7 @@
 // debug log lives in the temporary directory.
 #include <dlfcn.h>
 #include <sys/time.h>
+#include <unistd.h>
 
 #include <climits>
 #include <cstdlib>
@@ -17,11 +18,15 @@ std::string gModuleFileName;
 std::string ResolveModuleFileName(const void* addressInModule) {
     Dl_info info{};
     if (dladdr(addressInModule, &info) == 0 || !info.dli_fname) return {};
-    // A host may have loaded us through a relative path; the working directory can change
-    // later, so resolve it now.
-    char resolved[PATH_MAX];
-    if (realpath(info.dli_fname, resolved)) return resolved;
-    return info.dli_fname;
+    std::string name = info.dli_fname;
+    if (name.empty() || name.front() == '/') return name;
+    // A host may have loaded us through a relative path and the working directory can change
+    // later, so make it absolute now. Symbolic links are kept: files beside the module are
+    // looked up where the host found it.
+    char cwd[PATH_MAX];
+    if (!getcwd(cwd, sizeof cwd)) return name;
+    if (name.rfind("./", 0) == 0) name.erase(0, 2);
+    return std::string(cwd) + "/" + name;
 }
 
 // The load notification: runs when the dynamic loader maps this module. It is a static

@@ -26,9 +26,16 @@ void Release(COrbel* adapter) {
     if (adapter) adapter->effectObject = nullptr;
 }
 
+// Section code may allocate (string slots, memory blocks); running out of memory must not
+// unwind into the host.
 template <void (TZolt::*Operation)()>
 void Run(COrbel* adapter) {
-    if (TZolt* effect = getEffectObject(adapter)) (effect->*Operation)();
+    TZolt* effect = getEffectObject(adapter);
+    if (!effect) return;
+    try {
+        (effect->*Operation)();
+    } catch (...) {
+    }
 }
 
 int32_t GetVendorVersion(COrbel* adapter) {

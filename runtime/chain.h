@@ -10,6 +10,7 @@
 
 #include "runtime/file_slot.h"
 #include "runtime/memory.h"
+#include "runtime/script_numbers.h"
 #include "runtime/slider_def.h"
 
 class COrbel;
@@ -29,7 +30,7 @@ class CZoltSliders : public CZoltOrbel {
     // A slider by computed number: wraps, so it can never leave the array.
     double& SliderAt(double number);
 
-    double sliderValues[kSliderCount] = {};
+    alignas(kSharedAlignment) double sliderValues[kSliderCount] = {};
 
   protected:
     ~CZoltSliders() = default;
@@ -120,7 +121,7 @@ class CZoltGraphics : public CZoltFonts {
     std::map<int32_t, BitmapSlot*> images;
     double penX = 0.0;
     double penY = 0.0;
-    double frameRate = 0.0;
+    alignas(kSharedAlignment) double frameRate = 0.0;
 
   protected:
     ~CZoltGraphics() = default;

@@ -1,18 +1,21 @@
 #include "runtime/file_slot.h"
 
 #include <cstdio>
+#include <new>
 
 #include "runtime/module_paths.h"
 #include "runtime/script_numbers.h"
 
-void FileSlot::Flush() const {
+void FileSlot::Flush() const noexcept {
     if (mode != kFileSlotWrite || name.empty()) return;
-    std::FILE* file = std::fopen(ModuleRelativePath(name).c_str(), "wb");
+    std::FILE* file = nullptr;
+    try {
+        file = std::fopen(ModuleRelativePath(name).c_str(), "wb");
+    } catch (const std::bad_alloc&) {
+        return;  // also runs from the destructor, which must not throw
+    }
     if (!file) return;
-    std::vector<unsigned char> bytes;
-    bytes.reserve(data.size());
-    for (float v : data) bytes.push_back(static_cast<unsigned char>(ToIndex(v) & 0xFF));
-    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);
+    for (float v : data) std::fputc(ToIndex(v) & 0xFF, file);
     std::fclose(file);
 }
 

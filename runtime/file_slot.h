@@ -18,7 +18,7 @@ struct FileSlot {
     int32_t secondCounter = 0;
 
     // Writes a write slot that has a name to its file, one byte per value.
-    void Flush() const;
+    void Flush() const noexcept;
     // Flushes, then empties the slot (keeping its storage) and switches its mode.
     void Reset(int32_t newMode);
     // Write mode appends the variable, read mode consumes into it, other modes do nothing.

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <new>
 
 #include "plugin/host_services.h"
 #include "plugin/orbel_callbacks.h"
@@ -10,6 +11,8 @@
 #include "runtime/zolt.h"
 
 namespace {
+
+const std::string kNoText;
 
 const SliderDef* Slider(TZolt* effect, int32_t index) {
     if (!effect || index < 0 || static_cast<size_t>(index) >= effect->sliderDefs.size()) {
@@ -34,8 +37,8 @@ double NormalisedValue(const SliderDef& def, double value) {
 
 double QuantisedValue(const SliderDef& def, double x) {
     const double target = def.minimum + x * (def.maximum - def.minimum);
-    // A slider without a positive step has no grid to snap to.
-    if (!(def.step > 0.0)) return target;
+    // A slider with a zero step has no grid to snap to.
+    if (def.step == 0.0) return target;
     const double q = (target + def.step * 0.5) / def.step;
     return std::floor(q) * def.step;
 }
@@ -80,18 +83,22 @@ void RuntimeSetParameter(COrbel* adapter, int32_t index, double x) {
 
 void RuntimeGetParameterName(COrbel* adapter, int32_t index, char* text) {
     const SliderDef* def = Slider(getEffectObject(adapter), index);
-    CopyToHost(text, def ? def->name : std::string(), kParamNameCapacity);
+    CopyToHost(text, def ? def->name : kNoText, kParamNameCapacity);
 }
 
 void RuntimeGetParameterLabel(COrbel* adapter, int32_t index, char* text) {
     const SliderDef* def = Slider(getEffectObject(adapter), index);
-    CopyToHost(text, def ? def->label : std::string(), kParamTextCapacity);
+    CopyToHost(text, def ? def->label : kNoText, kParamTextCapacity);
 }
 
 void RuntimeGetParameterDisplay(COrbel* adapter, int32_t index, char* text) {
     TZolt* effect = getEffectObject(adapter);
     const SliderDef* def = Slider(effect, index);
-    const std::string display =
-        def ? DisplayText(*def, LoadShared(effect->sliderValues[def->index])) : std::string();
-    CopyToHost(text, display, kParamTextCapacity);
+    try {
+        const std::string display =
+            def ? DisplayText(*def, LoadShared(effect->sliderValues[def->index])) : kNoText;
+        CopyToHost(text, display, kParamTextCapacity);
+    } catch (const std::bad_alloc&) {
+        CopyToHost(text, kNoText, kParamTextCapacity);
+    }
 }

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 
 // A script number as an integer: nudged away from zero by 0.0001, then truncated, so that
@@ -24,6 +25,10 @@ inline bool IsNonZero(double x) {
 inline void GuardedStore(double& target, double value) {
     target = std::isfinite(value) ? value : 0.0;
 }
+
+// Doubles shared between threads must be aligned for atomic access; a 32-bit target aligns
+// plain doubles inside objects to 4 bytes only.
+constexpr size_t kSharedAlignment = std::atomic_ref<double>::required_alignment;
 
 // Values that one host thread writes while the audio thread reads them (slider values).
 // Relaxed atomics: each double is read whole, and nothing else is ordered by them.

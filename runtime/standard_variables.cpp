@@ -60,7 +60,10 @@ void StandardVariables::BlockPrologue(COrbel* adapter) {
     Set(hostTempo, newTempo);
     Set(hostTimeSigNumerator, numerator);
     Set(hostTimeSigDenominator, denominator);
-    Set(playState, (isPlaying(adapter) ? 1.0 : 0.0) + (isRecording(adapter) ? 4.0 : 0.0));
+    // Two statements, so the host sees the playing query before the recording one.
+    const double playing = isPlaying(adapter) ? 1.0 : 0.0;
+    const double recording = isRecording(adapter) ? 4.0 : 0.0;
+    Set(playState, playing + recording);
     Set(beatPosition, getPpqPos(adapter));
     CopyHostVariables();
 }

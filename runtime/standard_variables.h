@@ -2,9 +2,12 @@
 // them from the host and copy them into the script's view.
 #pragma once
 
+#include "runtime/script_numbers.h"
+
 class COrbel;
 
-struct StandardVariables {
+// Every member is a double, so aligning the record aligns each of them.
+struct alignas(kSharedAlignment) StandardVariables {
     // Script-visible host variables and the copies the runtime fetched from the host.
     double sampleRate = 0.0;
     double hostSampleRate = 0.0;

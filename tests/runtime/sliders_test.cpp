@@ -213,3 +213,29 @@ TEST_F(SliderTest, HostRecordReachesTheSameSliders) {
 }
 
 }  // namespace
+
+// A zero step would divide by zero: such a slider takes the value unsnapped. Any other step,
+// negative included, keeps the grid formula.
+TEST(QuantisedValueTest, ZeroStepTakesTheValueUnsnapped) {
+    SliderDef def;
+    def.minimum = 0.0;
+    def.maximum = 10.0;
+    struct Case {
+        double step;
+        double x;
+        double expected;
+    };
+    const Case cases[] = {
+        {0.0, 0.37, 3.7},
+        {0.0, 1.0, 10.0},
+        {-1.0, 0.37, 4.0},  // floor((3.7 - 0.5) / -1) * -1
+        {2.0, 0.37, 4.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "step " << c.step << " x " << c.x);
+        def.step = c.step;
+        const double value = QuantisedValue(def, c.x);
+        EXPECT_TRUE(std::isfinite(value));
+        EXPECT_DOUBLE_EQ(value, c.expected);
+    }
+}
