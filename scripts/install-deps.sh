@@ -5,9 +5,12 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libsndfile1-dev  # audio files in vst2host
+  libfftw3-dev     # the reference transform of the FFT benchmark only
   python3
-  # Real third-party hosts whose plug-in scanners the tests run.
-  ardour qtractor
+  # Real third-party hosts whose plug-in scanners the tests run, and a plug-in we did not
+  # write for vst2host to render through.
+  ardour qtractor dpf-plugins-vst
 )
 
 missing=()

@@ -1,10 +1,18 @@
 #!/usr/bin/env bash
-# Builds the plug-in and its tools, then shows what a host sees of it.
+# Builds everything, writes a 16-channel demo file and renders it through the router with
+# buses 1, 3 and 5 enabled, then shows the levels of every channel in and out.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake -S . -B build -DLOTTA_BUILD_TOOLS=ON
 cmake --build build -j"$(nproc)"
+vst2host=build/tools/vst2host/vst2host
 echo
-echo "Plug-in: $(pwd)/build/lotta_router.so"
-build/tools/vst2host/vst2host info build/lotta_router.so
+$vst2host info build/lotta_router.so
+echo
+$vst2host demo-input demo/in.wav
+$vst2host render build/lotta_router.so demo/in.wav demo/out.wav \
+  --set "enable item bus 1=enabled" \
+  --set "enable item bus 3=enabled" \
+  --set "enable item bus 5=enabled" \
+  --report

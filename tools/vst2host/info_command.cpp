@@ -7,6 +7,7 @@
 #include <iostream>
 #include <ostream>
 
+#include "tools/vst2host/plugin_state.h"
 #include "tools/vst2host/text_format.h"
 
 namespace vst2host {
@@ -231,12 +232,16 @@ void PrintInfoJson(const PluginInfo& info, std::ostream& out) {
     out << "}\n";
 }
 
-int RunInfoCommand(const std::string& pluginPath, bool json) {
+int RunInfoCommand(const std::string& pluginPath, bool json,
+                   const std::optional<std::string>& presetPath,
+                   const std::vector<std::string>& settings) {
+    const StateRequest state = PrepareState(presetPath, settings);
     PluginInfo info;
     {
         // Whatever the plug-in prints while loaded, closed and unloaded goes to stderr.
         StdoutDiversion diversion;
         LoadedPlugin plugin(pluginPath);
+        ApplyState(plugin, state);
         info = GatherInfo(plugin);
     }
     if (json) {

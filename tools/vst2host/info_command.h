@@ -52,7 +52,10 @@ std::vector<std::string> FlagNames(int32_t flags);
 void PrintInfoText(const PluginInfo& info, std::ostream& out);
 void PrintInfoJson(const PluginInfo& info, std::ostream& out);
 
-// Loads the plug-in, gathers, unloads, prints. Throws LoadError; returns the exit status.
-int RunInfoCommand(const std::string& pluginPath, bool json);
+// Loads the plug-in, brings it into the requested state (a program file, then --set values),
+// gathers, unloads, prints. Throws LoadError and CommandError; returns the exit status.
+int RunInfoCommand(const std::string& pluginPath, bool json,
+                   const std::optional<std::string>& presetPath = std::nullopt,
+                   const std::vector<std::string>& settings = {});
 
 }  // namespace vst2host

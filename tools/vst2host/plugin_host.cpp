@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -116,6 +117,25 @@ std::string OneLine(std::string text) {
 }
 
 }  // namespace
+
+void SetPlayPosition(HostState& state, double samplePos) {
+    VstTimeInfo& t = state.timeInfo;
+    const HostSettings& s = state.settings;
+    const bool starting = (t.flags & kVstTransportPlaying) == 0;
+    t.samplePos = samplePos;
+    t.sampleRate = s.sampleRate;
+    t.nanoSeconds = samplePos / s.sampleRate * 1e9;
+    t.ppqPos = samplePos / s.sampleRate * s.tempo / 60.0;
+    // A bar holds numerator notes of 1/denominator, i.e. 4 * numerator / denominator quarters.
+    const double barLength = 4.0 * s.timeSigNumerator / s.timeSigDenominator;
+    t.barStartPos = std::floor(t.ppqPos / barLength) * barLength;
+    t.flags |= kVstTransportPlaying;
+    if (starting) {
+        t.flags |= kVstTransportChanged;
+    } else {
+        t.flags &= ~kVstTransportChanged;
+    }
+}
 
 struct LoadedPlugin::Library {
     void* handle = nullptr;

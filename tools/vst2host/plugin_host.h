@@ -36,6 +36,10 @@ struct HostState {
     VstTimeInfo timeInfo{};
 };
 
+// [main thread] Moves the transport to this sample position and marks it playing, as a host
+// does while it plays from the start: the musical position follows from tempo and metre.
+void SetPlayPosition(HostState& state, double samplePos);
+
 // One plug-in instance in one loaded library. Opening happens in the constructor; the
 // destructor sends effClose and then unloads the library, in that order.
 class LoadedPlugin {
