@@ -5,13 +5,14 @@
 
 #include "plugin/host_services.h"
 #include "plugin/platform.h"
+#include "runtime/fft_tables.h"
 
 namespace {
 constexpr float kStateMarker = -1000.0f;
 }
 
 TZolt::TZolt() {
-    // The transform tables join here with the FFT library.
+    EnsureTransformTables();
     TZolt::Reset();
 }
 
