@@ -1,6 +1,7 @@
 #include "tools/vst2host/replacing_file.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,11 +42,7 @@ extern "C" void RemovePendingAndStop(int signal) {
     std::raise(signal);
 }
 
-void WatchForInterrupts(const std::string& path) {
-    if (path.size() >= sizeof gPendingPath) return;
-    gPending = 0;
-    std::memcpy(gPendingPath, path.c_str(), path.size() + 1);
-    gPending = 1;
+void InstallInterruptHandlers() {
     static const bool installed = [] {
         for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
             struct sigaction old {};
@@ -61,6 +58,31 @@ void WatchForInterrupts(const std::string& path) {
     (void)installed;
 }
 
+// Holds the interrupting signals back while a temporary file comes into being and is
+// registered for removal: one that arrived in between would leave the file behind.
+class InterruptsHeld {
+  public:
+    InterruptsHeld() {
+        sigset_t held;
+        sigemptyset(&held);
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&held, signal);
+        pthread_sigmask(SIG_BLOCK, &held, &previous_);
+    }
+    ~InterruptsHeld() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+    InterruptsHeld(const InterruptsHeld&) = delete;
+    InterruptsHeld& operator=(const InterruptsHeld&) = delete;
+
+  private:
+    sigset_t previous_{};
+};
+
+void WatchForInterrupts(const std::string& path) {
+    gPending = 0;
+    if (path.size() >= sizeof gPendingPath) return;
+    std::memcpy(gPendingPath, path.c_str(), path.size() + 1);
+    gPending = 1;
+}
+
 }  // namespace
 
 ReplacingFile::ReplacingFile(std::string target) : target_(std::move(target)) {
@@ -73,8 +95,10 @@ ReplacingFile::ReplacingFile(std::string target) : target_(std::move(target)) {
     const std::string prefix = DirectoryOf(target_) + "/." + BaseNameOf(target_) + ".tmp";
     std::random_device seed;
     std::mt19937 random(seed());
+    InstallInterruptHandlers();
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         tempPath_ = prefix + std::to_string(random() % 1000000);
+        InterruptsHeld held;
         // 0666 and the umask, as for any new file; O_EXCL never reuses someone else's file.
         fd_ = open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd_ >= 0) {
