@@ -65,9 +65,12 @@ void TZoltEffect::RunSample() {
     }
 }
 
-// The router has no interface of its own; its graphics section selects its font once the
-// drawing functions exist.
-void TZoltEffect::RunGraphics() {}
+// The router has no interface of its own: its graphics section starts the frame and selects
+// its font, nothing more.
+void TZoltEffect::RunGraphics() {
+    BeginFrame(vars);
+    SetFont(0, StringAt(kFontFaceSlot), 13.0, 0);
+}
 
 void TZoltEffect::RunSerialize() {
     GuardedStore(slotIndex, 1.0);

@@ -6,7 +6,12 @@
 #include "plugin/vst2_abi.h"
 #include "runtime/callbacks.h"
 
+#if defined(_WIN32)
+// The module-definition file exports the entry points.
+#define PLUGIN_EXPORT extern "C"
+#else
 #define PLUGIN_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
 
 namespace {
 

@@ -124,6 +124,18 @@ int32_t redrawEditor(COrbel* /*adapter*/) {
     return 0;
 }
 
+// An editor reports its size through its rectangle (the editor sets it from the size it was
+// made with).
+int32_t getEditorSize(COrbel* adapter, int32_t* width, int32_t* height) {
+    AEffEditor* editor = adapter ? adapter->getEditor() : nullptr;
+    if (!editor) return 0;
+    ERect* rect = nullptr;
+    if (!editor->getRect(&rect) || !rect) return 0;
+    if (width) *width = rect->right - rect->left;
+    if (height) *height = rect->bottom - rect->top;
+    return 1;
+}
+
 int32_t sendMidi(COrbel* adapter, int32_t deltaFrames, int32_t status, int32_t data1,
                  int32_t data2) {
     if (!adapter) return 0;

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "editor/font_desc.h"
+
 COrbel* createAdapter(TZolt* effectObject, const OrbelCallbacks& callbacks,
                       audioMasterCallback hostCallback, int32_t numPrograms, int32_t numParams) {
     if (!hostCallback || hostCallback(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) {
@@ -30,8 +32,11 @@ COrbel::COrbel(TZolt* effect, const OrbelCallbacks& table, audioMasterCallback h
 }
 
 COrbel::~COrbel() {
-    // The font cache is filled only by the drawing functions, which this build does not
-    // offer yet, so it holds no reference to release here.
+    // Each entry holds one reference; a draw context may still hold another.
+    for (CFontDesc*& font : fontList) {
+        font->forget();
+        font = nullptr;
+    }
     if (callbacks.release) callbacks.release(this);
 }
 

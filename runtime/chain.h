@@ -15,6 +15,7 @@
 
 class COrbel;
 struct BitmapSlot;
+struct StandardVariables;
 
 class CZoltOrbel : public CZoltMemory {
   public:
@@ -107,6 +108,10 @@ struct FontRecord {
 
 class CZoltFonts : public CZoltFiles {
   public:
+    // [editor thread] Selects a font for the following text: the record in fonts[slot], the
+    // line height in textHeight, and the drawing functions' current font.
+    void SetFont(int32_t slot, const std::string& face, double height, int32_t flags);
+
     std::map<int32_t, FontRecord> fonts;
     double textHeight = 0.0;
 
@@ -124,11 +129,20 @@ class CZoltGraphics : public CZoltFonts {
     alignas(kSharedAlignment) double frameRate = 0.0;
 
   protected:
-    ~CZoltGraphics() = default;
+    // Releases every image handle (before the fonts go).
+    ~CZoltGraphics();
 };
 
 class CZoltMouse : public CZoltGraphics {
   public:
+    // [editor thread] The standard start of every graphics section: canvas size, mouse
+    // state, the background when vars.clearColor asks for one, then colour, pen and mode.
+    void BeginFrame(StandardVariables& vars);
+    // [editor thread] Mouse events from the view; each also raises frameRate to 30.
+    void OnMouseDown(double x, double y, int32_t buttons);
+    void OnMouseUp(double x, double y, int32_t buttons);
+    void OnMouseMove(double x, double y, int32_t buttons);
+
     double hostMouseButtons = 0.0;
     double hostMouseX = 0.0;
     double hostMouseY = 0.0;

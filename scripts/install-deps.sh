@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libsndfile1-dev  # audio files in vst2host
   libfftw3-dev     # the reference transform of the FFT benchmark only
+  libcairo2-dev libstb-dev fontconfig fonts-dejavu-core  # drawing on Linux and its tests
   python3
   # Real third-party hosts whose plug-in scanners the tests run, and a plug-in we did not
   # write for vst2host to render through.

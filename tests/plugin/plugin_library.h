@@ -1,5 +1,5 @@
-// The built plug-in, loaded once per test process the way a host loads it: dlopen, then
-// the exported entry points looked up by name.
+// The built plug-in, loaded once per test process the way a host loads it (dlopen, or
+// LoadLibrary on Windows), then the exported entry points looked up by name.
 #pragma once
 
 #include "plugin/vst2_abi.h"

@@ -2,8 +2,13 @@
 // and nothing more, within the sizes hosts allocate, and reads a host's program name no
 // further than the program-name size.
 #include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/mman.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cstring>
@@ -96,22 +101,39 @@ TEST_F(TextBounds, TextsCarryOnlyTheTextAndItsZero) {
 class GuardedName {
   public:
     explicit GuardedName(const char* text) {
+#ifdef _WIN32
+        SYSTEM_INFO info{};
+        GetSystemInfo(&info);
+        page_ = info.dwPageSize;
+        region_ = static_cast<char*>(
+            VirtualAlloc(nullptr, 2 * page_, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+        if (!region_) return;
+        DWORD old = 0;
+        VirtualProtect(region_ + page_, page_, PAGE_NOACCESS, &old);
+#else
         page_ = static_cast<size_t>(sysconf(_SC_PAGESIZE));
         void* region =
             mmap(nullptr, 2 * page_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (region == MAP_FAILED) return;
         region_ = static_cast<char*>(region);
         mprotect(region_ + page_, page_, PROT_NONE);
+#endif
         name_ = region_ + page_ - kProgramNameSize;
         std::memcpy(name_, text, kProgramNameSize);
     }
     ~GuardedName() {
+#ifdef _WIN32
+        if (region_) VirtualFree(region_, 0, MEM_RELEASE);
+#else
         if (region_) munmap(region_, 2 * page_);
+#endif
     }
     GuardedName(const GuardedName&) = delete;
     GuardedName& operator=(const GuardedName&) = delete;
 
-    char* get() const { return name_; }
+    char* get() const {
+        return name_;
+    }
 
   private:
     size_t page_ = 0;

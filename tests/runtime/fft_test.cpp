@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <numbers>
 #include <vector>
 
 #include "runtime/fft.h"
@@ -118,8 +119,8 @@ TEST_P(Fft, ImpulseGivesOneInEverySlot) {
 TEST_P(Fft, OneCycleLandsInNaturalBinOneAfterPermuting) {
     std::vector<double> x(32);
     for (int32_t j = 0; j < 16; ++j) {
-        x[2 * static_cast<size_t>(j)] = std::cos(2 * M_PI * j / 16);
-        x[2 * static_cast<size_t>(j) + 1] = std::sin(2 * M_PI * j / 16);
+        x[2 * static_cast<size_t>(j)] = std::cos(2 * std::numbers::pi * j / 16);
+        x[2 * static_cast<size_t>(j) + 1] = std::sin(2 * std::numbers::pi * j / 16);
     }
     FftForward(x.data(), 16);
     FftPermute(x.data(), 16);

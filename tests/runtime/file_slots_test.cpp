@@ -212,7 +212,7 @@ TEST(FileSlotFlush, AnEmptyNamedWriteSlotMakesAnEmptyFile) {
 }
 
 TEST(FileSlotFlush, AnUnwritableLocationIsSkipped) {
-    const std::string name = "no_such_dir_xyz_" + std::to_string(getpid()) + "/out.bin";
+    const std::string name = "no_such_dir_xyz_" + std::to_string(TestProcessId()) + "/out.bin";
     FileSlot slot;
     slot.mode = kFileSlotWrite;
     slot.name = name;

@@ -2,8 +2,6 @@
 // process so parallel test runs do not collide, and removed when the test ends.
 #pragma once
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -11,11 +9,13 @@
 #include <vector>
 
 #include "runtime/module_paths.h"
+#include "tests/process_id.h"
 
 class ModuleFile {
   public:
     explicit ModuleFile(const std::string& stem)
-        : name_(stem + "_" + std::to_string(getpid()) + ".bin"), path_(ModuleRelativePath(name_)) {
+        : name_(stem + "_" + std::to_string(TestProcessId()) + ".bin"),
+          path_(ModuleRelativePath(name_)) {
         std::remove(path_.c_str());
     }
     ~ModuleFile() { std::remove(path_.c_str()); }

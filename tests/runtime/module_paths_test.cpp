@@ -1,8 +1,14 @@
 // Where the module lives, paths relative to it, and the debug log.
 #include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <limits.h>
 #include <stdlib.h>
+#endif
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -14,16 +20,27 @@
 
 namespace {
 
+#ifdef _WIN32
+constexpr char kSeparator = '\\';
+std::string ThisExecutable() {
+    char name[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, name, sizeof name);
+    return length > 0 && length < sizeof name ? std::string(name, length) : "";
+}
+#else
+constexpr char kSeparator = '/';
 std::string ThisExecutable() {
     char resolved[PATH_MAX];
     return realpath("/proc/self/exe", resolved) ? resolved : "";
 }
+#endif
 
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+#ifndef _WIN32
 // Sets an environment variable for one scope and puts back what was there.
 class ScopedEnv {
   public:
@@ -45,6 +62,7 @@ class ScopedEnv {
     const char* name_;
     std::optional<std::string> old_;
 };
+#endif
 
 TEST(ModulePaths, ModuleIsTheBinaryHoldingTheRuntime) {
     const std::string exe = ThisExecutable();
@@ -52,8 +70,8 @@ TEST(ModulePaths, ModuleIsTheBinaryHoldingTheRuntime) {
     EXPECT_EQ(ModuleFileName(ModuleInstance()), exe);
     const std::string directory = ModuleDirectory();
     ASSERT_FALSE(directory.empty());
-    EXPECT_EQ(directory.back(), '/');
-    EXPECT_EQ(directory, exe.substr(0, exe.rfind('/') + 1));
+    EXPECT_EQ(directory.back(), kSeparator);
+    EXPECT_EQ(directory, exe.substr(0, exe.rfind(kSeparator) + 1));
     EXPECT_EQ(ModuleFileName(nullptr), "");
 }
 
@@ -75,6 +93,24 @@ TEST(ModulePaths, RelativePathDropsOneLeadingSeparator) {
     }
 }
 
+#ifdef _WIN32
+TEST(DebugLog, AppendsOneLinePerCallAtTheRootOfTheCurrentDrive) {
+    EXPECT_EQ(DebugLogFileName(), "\\vosk.log.txt");
+    const std::string log = std::filesystem::absolute("\\vosk.log.txt").string();
+    // The file may be someone else's: keep what it held and put it back.
+    const bool existed = std::ifstream(log).good();
+    const std::string before = existed ? ReadAll(log) : "";
+    DebugLog("first line");
+    DebugLog("second, with %s and %d kept literally");
+    // Text mode: the C runtime ends each line with a carriage return and a line feed.
+    EXPECT_EQ(ReadAll(log), before + "first line\r\nsecond, with %s and %d kept literally\r\n");
+    if (existed) {
+        std::ofstream(log, std::ios::binary | std::ios::trunc) << before;
+    } else {
+        std::filesystem::remove(log);
+    }
+}
+#else
 TEST(DebugLog, AppendsOneLinePerCallToTheTemporaryDirectory) {
     for (const char* suffix : {"", "/"}) {
         SCOPED_TRACE(::testing::Message() << "trailing '" << suffix << "'");
@@ -96,5 +132,6 @@ TEST(DebugLog, AnUnopenableLogIsSkipped) {
     DebugLog("lost");
     EXPECT_FALSE(std::ifstream(dir.path() + "/missing/vosk.log.txt").good());
 }
+#endif
 
 }  // namespace

@@ -1,0 +1,171 @@
+#include "editor/draw_context.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+#include "editor/font_desc.h"
+
+CDrawContext::CDrawContext(std::unique_ptr<DrawSurface> surface, const CRect* frameSize)
+    : surface_(std::move(surface)) {
+    // The surface starts with a black pen and brushes; the context's own defaults follow.
+    frameColor = {255, 255, 255, 255};
+    fillColor = {0, 0, 0, 255};
+    fontColor = {255, 255, 255, 255};
+    if (surface_) {
+        surface_->SetPenColor(PackArgb(frameColor));
+        surface_->SetFillColor(PackArgb(fillColor));
+        surface_->SetTextColor(PackArgb(fontColor));
+        surface_->SetSmoothing(false);
+    }
+    setFont(StandardFont(0));
+    clip = frameSize ? *frameSize : CRect{0.0, 0.0, 1000.0, 1000.0};
+}
+
+CDrawContext::~CDrawContext() {
+    if (font) font->forget();
+}
+
+void CDrawContext::setFrameColor(const CColor& color) {
+    if (color == frameColor) return;
+    frameColor = color;
+    if (surface_) surface_->SetPenColor(PackArgb(color));
+}
+
+void CDrawContext::setFillColor(const CColor& color) {
+    if (color == fillColor) return;
+    fillColor = color;
+    if (surface_) surface_->SetFillColor(PackArgb(color));
+}
+
+// Text colour is set unconditionally: nothing is saved by comparing it.
+void CDrawContext::setFontColor(const CColor& color) {
+    fontColor = color;
+    if (surface_) surface_->SetTextColor(PackArgb(color));
+}
+
+void CDrawContext::setDrawMode(int32_t mode) {
+    if (mode == drawMode) return;
+    drawMode = mode;
+    if (surface_) surface_->SetSmoothing(mode == kAntiAliased);
+}
+
+void CDrawContext::setLineWidth(double width) {
+    if (width == lineWidth) return;
+    lineWidth = width;
+    if (surface_) surface_->SetPenWidth(static_cast<float>(width));
+}
+
+void CDrawContext::setFont(CFontDesc* newFont) {
+    if (newFont) newFont->remember();
+    if (font) font->forget();
+    font = newFont;
+}
+
+void CDrawContext::selectFont(CFontDesc* base, int32_t size, int32_t style) {
+    if (font) font->forget();
+    font = nullptr;
+    if (!base) return;
+    const bool sameSize = size <= 0 || static_cast<double>(size) == base->size();
+    const bool sameStyle = style == -1 || style == base->style();
+    if (sameSize && sameStyle) {
+        base->remember();
+        font = base;
+        return;
+    }
+    // Owned by the context alone: its one reference is the context's. May throw
+    // std::bad_alloc, leaving the context without a font.
+    font = new CFontDesc(base->name().c_str(), size > 0 ? size : base->size(),
+                         style != -1 ? style : base->style());
+}
+
+void CDrawContext::setClipRect(const CRect& newClip) {
+    if (newClip == clip) return;
+    clip = newClip;
+    if (!surface_) return;
+    surface_->SetClip(TruncateToInt(clip.left), TruncateToInt(clip.top),
+                      TruncateToInt(clip.right - clip.left), TruncateToInt(clip.bottom - clip.top));
+}
+
+void CDrawContext::moveTo(double x, double y) {
+    penX = x + offsetX;
+    penY = y + offsetY;
+}
+
+// The pen moves even when nothing can be painted.
+void CDrawContext::lineTo(double x, double y) {
+    const double endX = x + offsetX;
+    const double endY = y + offsetY;
+    if (surface_) {
+        surface_->Line(TruncateToInt(penX), TruncateToInt(penY), TruncateToInt(endX),
+                       TruncateToInt(endY));
+    }
+    penX = endX;
+    penY = endY;
+}
+
+void CDrawContext::drawRect(double left, double top, double right, double bottom, int32_t style) {
+    if (!surface_) return;
+    left += offsetX;
+    right += offsetX;
+    top += offsetY;
+    bottom += offsetY;
+    const double x0 = std::min(left, right);
+    const double x1 = std::max(left, right);
+    const double y0 = std::min(top, bottom);
+    const double y1 = std::max(top, bottom);
+    if (StyleFills(style)) {
+        surface_->FillRect(static_cast<float>(x0), static_cast<float>(y0),
+                           static_cast<float>(x1 - x0), static_cast<float>(y1 - y0));
+    }
+    // One less than the size: the outline lands on the first and last rows and columns.
+    if (StyleStrokes(style)) {
+        surface_->StrokeRect(static_cast<float>(x0), static_cast<float>(y0),
+                             static_cast<float>((x1 - x0) - 1.0),
+                             static_cast<float>((y1 - y0) - 1.0));
+    }
+}
+
+void CDrawContext::drawEllipse(double left, double top, double right, double bottom,
+                               int32_t style) {
+    if (!surface_) return;
+    left += offsetX;
+    right += offsetX;
+    top += offsetY;
+    bottom += offsetY;
+    const double x0 = std::min(left, right);
+    const double y0 = std::min(top, bottom);
+    const int32_t x = TruncateToInt(x0);
+    const int32_t y = TruncateToInt(y0);
+    const int32_t width = TruncateToInt(std::max(left, right) - x0) - 1;
+    const int32_t height = TruncateToInt(std::max(top, bottom) - y0) - 1;
+    if (StyleFills(style)) surface_->FillEllipse(x, y, width, height);
+    if (StyleStrokes(style)) surface_->StrokeEllipse(x, y, width, height);
+}
+
+void CDrawContext::drawArc(double left, double top, double right, double bottom, double startAngle,
+                           double endAngle, int32_t style) {
+    if (!surface_) return;
+    const auto x = static_cast<float>(left + offsetX);
+    const auto y = static_cast<float>(top + offsetY);
+    const auto width = static_cast<float>(right - left);
+    const auto height = static_cast<float>(bottom - top);
+    const auto start = static_cast<float>(startAngle);
+    auto end = static_cast<float>(endAngle);
+    // Always clockwise from the start: an end before the start wraps once.
+    if (start > end) end += 360.0f;
+    const float sweep = std::fabs(end - start);
+    if (StyleFills(style)) surface_->FillArc(x, y, width, height, start, sweep);
+    if (StyleStrokes(style)) surface_->StrokeArc(x, y, width, height, start, sweep);
+}
+
+void CDrawContext::drawPoint(double x, double y, const CColor& color) {
+    const double savedWidth = lineWidth;
+    if (lineWidth != 1.0) setLineWidth(1.0);
+    const CColor savedColor = frameColor;
+    setFrameColor(color);
+    moveTo(x, y);
+    lineTo(x + 1.0, y);
+    setFrameColor(savedColor);
+    if (savedWidth != lineWidth) setLineWidth(savedWidth);
+}

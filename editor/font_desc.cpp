@@ -1,0 +1,69 @@
+#include "editor/font_desc.h"
+
+#include <array>
+#include <new>
+
+CFontDesc::CFontDesc(const char* name, double size, int32_t style)
+    : name_(name ? name : ""), size_(size), style_(style) {}
+
+CFontDesc::~CFontDesc() = default;
+
+void CFontDesc::setName(const char* name) {
+    name_ = name ? name : "";
+    releasePlatformFont();
+}
+
+void CFontDesc::setSize(double size) {
+    size_ = size;
+    releasePlatformFont();
+}
+
+void CFontDesc::setStyle(int32_t style) {
+    style_ = style;
+    releasePlatformFont();
+}
+
+PlatformFont* CFontDesc::platformFont() {
+    if (!platformFontTried_) {
+        platformFontTried_ = true;
+        try {
+            platformFont_ = PlatformDrawBackend().CreateFont(
+                name_.c_str(), static_cast<float>(size_), PlatformStyleFor(style_));
+        } catch (const std::bad_alloc&) {
+            platformFont_.reset();
+        }
+    }
+    return platformFont_.get();
+}
+
+void CFontDesc::releasePlatformFont() {
+    platformFont_.reset();
+    platformFontTried_ = false;
+}
+
+PlatformFontStyle PlatformStyleFor(int32_t style) {
+    if (style & 4) return PlatformFontStyle::kUnderline;
+    if (style & 2) return PlatformFontStyle::kItalic;
+    if (style & 1) return PlatformFontStyle::kBold;
+    return PlatformFontStyle::kRegular;
+}
+
+namespace {
+// Made at load, in this order, and never freed: draw contexts may hold them at any time.
+struct StandardFonts {
+    std::array<CFontDesc*, kStandardFontCount> fonts{
+        new CFontDesc("Arial", 12, 0), new CFontDesc("Arial", 18, 0), new CFontDesc("Arial", 14, 0),
+        new CFontDesc("Arial", 12, 0), new CFontDesc("Arial", 11, 0), new CFontDesc("Arial", 10, 0),
+        new CFontDesc("Arial", 9, 0),  new CFontDesc("Symbol", 13, 0)};
+};
+const StandardFonts gStandardFonts;
+}  // namespace
+
+CFontDesc* StandardFont(int32_t index) {
+    if (index < 0 || index >= kStandardFontCount) return nullptr;
+    return gStandardFonts.fonts[static_cast<size_t>(index)];
+}
+
+void ReleaseStandardPlatformFonts() {
+    for (CFontDesc* font : gStandardFonts.fonts) font->releasePlatformFont();
+}
