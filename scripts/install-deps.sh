@@ -12,6 +12,10 @@ packages=(
   # Real third-party hosts whose plug-in scanners the tests run, and a plug-in we did not
   # write for vst2host to render through.
   ardour qtractor dpf-plugins-vst
+  # The Windows DLLs: cross compilers, and Wine (64- and 32-bit) with user-mode emulation
+  # for machines whose kernel runs no 32-bit x86 code.
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386 wine32-preloader:i386
+  qemu-user xvfb xauth
 )
 
 missing=()
@@ -28,5 +32,9 @@ fi
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
 echo "Installing: ${missing[*]}"
+# 32-bit Wine comes from the i386 architecture.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
+fi
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -9,11 +9,13 @@
 #include <vector>
 
 #include "tools/vst2host/command_error.h"
-#include "tools/vst2host/demo_input.h"
 #include "tools/vst2host/info_command.h"
 #include "tools/vst2host/plugin_host.h"
+#ifndef VST2HOST_INFO_ONLY
+#include "tools/vst2host/demo_input.h"
 #include "tools/vst2host/preset_command.h"
 #include "tools/vst2host/render_command.h"
+#endif
 
 namespace {
 
@@ -64,6 +66,7 @@ const std::vector<Command>& Commands() {
              return vst2host::RunInfoCommand(args.positional[0], args.has("--json"),
                                              args.value("--preset"), args.values("--set"));
          }},
+#ifndef VST2HOST_INFO_ONLY
         {"render",
          "render PLUGIN INPUT OUTPUT [--preset FILE.fxp] [--set PARAM=VALUE]...\n"
          "         [--map LIST] [--outputs LIST] [--format pcm16|pcm24|float]\n"
@@ -118,6 +121,7 @@ const std::vector<Command>& Commands() {
          [](const ParsedArgs& args) {
              return vst2host::RunDemoInputCommand(args.positional[0], args.value("--seconds"));
          }},
+#endif
     };
     return commands;
 }

@@ -2,9 +2,14 @@
 
 #include "tools/vst2host/text_format.h"
 
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -137,12 +142,57 @@ void SetPlayPosition(HostState& state, double samplePos) {
     }
 }
 
+#ifdef _WIN32
+struct LoadedPlugin::Library {
+    HMODULE handle = nullptr;
+    ~Library() {
+        if (handle != nullptr) FreeLibrary(handle);
+    }
+    // Null with the reason in why when the library cannot be loaded.
+    bool open(const std::string& path, std::string& why) {
+        handle = LoadLibraryA(path.c_str());
+        if (handle != nullptr) return true;
+        why = SystemMessage(GetLastError());
+        return false;
+    }
+    void* symbol(const char* name) const {
+        return reinterpret_cast<void*>(GetProcAddress(handle, name));
+    }
+    static std::string SystemMessage(DWORD code) {
+        char text[512] = {};
+        const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                       nullptr, code, 0, text, sizeof text, nullptr);
+        std::string message(text, n);
+        while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                                    message.back() == ' ' || message.back() == '.')) {
+            message.pop_back();
+        }
+        return message.empty() ? "error " + std::to_string(code) : message;
+    }
+};
+#else
 struct LoadedPlugin::Library {
     void* handle = nullptr;
     ~Library() {
         if (handle != nullptr) dlclose(handle);
     }
+    bool open(const std::string& path, std::string& why) {
+        // Without a slash dlopen searches the system's library paths; a host means the file
+        // here.
+        const std::string dlPath = path.find('/') == std::string::npos ? "./" + path : path;
+        // RTLD_NOW: a missing symbol is a load error now, not an abort in the middle of a call.
+        handle = dlopen(dlPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (handle != nullptr) return true;
+        const char* error = dlerror();
+        why = error != nullptr ? error : "unknown dlopen error";
+        return false;
+    }
+    void* symbol(const char* name) const {
+        dlerror();
+        return dlsym(handle, name);
+    }
 };
+#endif
 
 LoadedPlugin::LoadedPlugin(const std::string& path, const HostSettings& settings)
     : path_(path), library_(std::make_unique<Library>()), state_(std::make_unique<HostState>()) {
@@ -150,19 +200,12 @@ LoadedPlugin::LoadedPlugin(const std::string& path, const HostSettings& settings
     state_->timeInfo = MakeTimeInfo(settings);
     const std::string prefix = "cannot load " + path + ": ";
 
-    // Without a slash dlopen searches the system's library paths; a host means the file here.
-    const std::string dlPath = path.find('/') == std::string::npos ? "./" + path : path;
-    // RTLD_NOW: a missing symbol is a load error now, not an abort in the middle of a call.
-    library_->handle = dlopen(dlPath.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (library_->handle == nullptr) {
-        const char* why = dlerror();
-        throw LoadError(prefix + OneLine(why != nullptr ? why : "unknown dlopen error"));
-    }
+    std::string why;
+    if (!library_->open(path, why)) throw LoadError(prefix + OneLine(why));
 
     EntryProc entry = nullptr;
     for (const char* name : kEntryNames) {
-        dlerror();
-        void* symbol = dlsym(library_->handle, name);
+        void* symbol = library_->symbol(name);
         if (symbol != nullptr) {
             entry = reinterpret_cast<EntryProc>(symbol);
             entryName_ = name;
@@ -222,6 +265,22 @@ void LoadedPlugin::setParameter(int32_t index, float value) const {
     if (effect_->setParameter != nullptr) effect_->setParameter(effect_, index, value);
 }
 
+#ifdef _WIN32
+StdoutDiversion::StdoutDiversion() {
+    std::cout.flush();
+    std::fflush(stdout);
+    savedStdout_ = _dup(1);
+    if (savedStdout_ >= 0) _dup2(2, 1);
+}
+
+StdoutDiversion::~StdoutDiversion() {
+    if (savedStdout_ < 0) return;
+    std::cout.flush();
+    std::fflush(stdout);
+    _dup2(savedStdout_, 1);
+    _close(savedStdout_);
+}
+#else
 StdoutDiversion::StdoutDiversion() {
     std::cout.flush();
     std::fflush(stdout);
@@ -236,5 +295,6 @@ StdoutDiversion::~StdoutDiversion() {
     dup2(savedStdout_, STDOUT_FILENO);
     close(savedStdout_);
 }
+#endif
 
 }  // namespace vst2host

@@ -70,7 +70,7 @@ class LoadedPlugin {
     static constexpr std::size_t kTextBufferSize = 512;
 
   private:
-    struct Library;  // the dlopen handle, closed last
+    struct Library;  // the loaded library (dlopen or LoadLibrary), closed last
 
     std::string path_;
     std::string entryName_;

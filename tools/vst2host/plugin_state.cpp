@@ -10,7 +10,9 @@
 
 #include "tools/vst2host/command_error.h"
 #include "tools/vst2host/plugin_host.h"
+#ifndef VST2HOST_INFO_ONLY
 #include "tools/vst2host/replacing_file.h"
+#endif
 
 namespace vst2host {
 namespace {
@@ -19,6 +21,12 @@ namespace {
 constexpr std::uintmax_t kMaxPresetBytes = std::uintmax_t{256} << 20;
 // Hosts' program-name buffers hold 24 bytes, terminator included.
 constexpr std::size_t kSetProgramNameCapacity = 24;
+
+#ifdef _WIN32
+constexpr int kReadFlags = O_RDONLY | O_BINARY;
+#else
+constexpr int kReadFlags = O_RDONLY | O_CLOEXEC;
+#endif
 
 struct FileCloser {
     int fd;
@@ -100,7 +108,7 @@ std::vector<uint8_t> ReadPresetBytes(const std::string& path) {
     const auto fail = [&path](const std::string& why) {
         return CommandError("cannot read " + path + ": " + why);
     };
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = open(path.c_str(), kReadFlags);
     if (fd < 0) throw fail(std::strerror(errno));
     const FileCloser closer{fd};
     struct stat st {};
@@ -123,11 +131,13 @@ std::vector<uint8_t> ReadPresetBytes(const std::string& path) {
     return bytes;
 }
 
+#ifndef VST2HOST_INFO_ONLY
 void WritePresetFile(const std::string& path, const Preset& preset) {
     const std::vector<uint8_t> bytes = EncodePreset(preset);
     ReplacingFile file(path);
     file.write(bytes.data(), bytes.size());
     file.commit();
 }
+#endif
 
 }  // namespace vst2host
