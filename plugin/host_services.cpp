@@ -1,5 +1,8 @@
 #include "plugin/host_services.h"
 
+#include <new>
+
+#include "editor/orbel_editor.h"
 #include "plugin/orbel.h"
 
 namespace {
@@ -118,21 +121,23 @@ int32_t updateDisplay(COrbel* adapter) {
     return adapter && adapter->updateDisplay() ? 1 : 0;
 }
 
-// Adapters cannot create an editor yet (the effect view arrives with the editor itself), so
-// there is never an open view to repaint.
-int32_t redrawEditor(COrbel* /*adapter*/) {
-    return 0;
+int32_t createEditor(COrbel* adapter, int32_t width, int32_t height) {
+    if (!adapter || adapter->getEditor()) return 0;
+    // The editor registers itself with the adapter, which owns it from then on.
+    return new (std::nothrow) COrbelEditor(adapter, width, height) ? 1 : 0;
 }
 
-// An editor reports its size through its rectangle (the editor sets it from the size it was
-// made with).
+// The editor keeps no view once it is closed, so this touches nothing while closed.
+int32_t redrawEditor(COrbel* adapter) {
+    auto* editor = adapter ? dynamic_cast<COrbelEditor*>(adapter->getEditor()) : nullptr;
+    return editor && editor->redraw() ? 1 : 0;
+}
+
 int32_t getEditorSize(COrbel* adapter, int32_t* width, int32_t* height) {
-    AEffEditor* editor = adapter ? adapter->getEditor() : nullptr;
+    auto* editor = adapter ? dynamic_cast<COrbelEditor*>(adapter->getEditor()) : nullptr;
     if (!editor) return 0;
-    ERect* rect = nullptr;
-    if (!editor->getRect(&rect) || !rect) return 0;
-    if (width) *width = rect->right - rect->left;
-    if (height) *height = rect->bottom - rect->top;
+    if (width) *width = editor->width();
+    if (height) *height = editor->height();
     return 1;
 }
 

@@ -32,6 +32,11 @@ COrbel::COrbel(TZolt* effect, const OrbelCallbacks& table, audioMasterCallback h
 }
 
 COrbel::~COrbel() {
+    // The editor goes first: its frame and view refer to this adapter and its callbacks, and
+    // closing it must happen while the runtime object still exists.
+    AEffEditor* editor = editor_;
+    setEditor(nullptr);
+    delete editor;
     // Each entry holds one reference; a draw context may still hold another.
     for (CFontDesc*& font : fontList) {
         font->forget();

@@ -8,6 +8,8 @@ packages=(
   libsndfile1-dev  # audio files in vst2host
   libfftw3-dev     # the reference transform of the FFT benchmark only
   libcairo2-dev libstb-dev fontconfig fonts-dejavu-core  # drawing on Linux and its tests
+  libx11-dev                # the editor's window on Linux
+  xvfb xauth libxtst-dev    # the editor's window tests: a private X server and XTEST input
   python3
   # Real third-party hosts whose plug-in scanners the tests run, and a plug-in we did not
   # write for vst2host to render through.
