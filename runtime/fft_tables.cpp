@@ -5,46 +5,9 @@
 #include <numbers>
 #include <vector>
 
-#if defined(_WIN32) && defined(__i386__)
-#include <float.h>
-#endif
+#include "runtime/unit_circle.h"
 
 namespace {
-
-#if defined(_WIN32) && defined(__i386__)
-// 32-bit Windows hosts usually run with the x87 unit rounding to 53 bits, which would make
-// the extended-precision sums below no better than double.
-class ExtendedPrecision {
-  public:
-    ExtendedPrecision() : saved_(_controlfp(0, 0)) { _controlfp(_PC_64, _MCW_PC); }
-    ~ExtendedPrecision() { _controlfp(saved_, _MCW_PC); }
-    ExtendedPrecision(const ExtendedPrecision&) = delete;
-    ExtendedPrecision& operator=(const ExtendedPrecision&) = delete;
-
-  private:
-    unsigned int saved_;
-};
-#else
-struct ExtendedPrecision {};
-#endif
-
-// cos and sin of |x| <= pi/4 by their series, in long double. Only the four basic operations
-// are used, so every x87 processor and emulator gives the same bits (the hardware's and the
-// libraries' own cos and sin differ in the last places).
-void CosSin(long double x, long double& c, long double& s) {
-    const long double x2 = x * x;
-    long double cosTerm = 1.0L;
-    long double sinTerm = x;
-    c = cosTerm;
-    s = sinTerm;
-    // 2 * 13 terms reach x^26 / 26!, far below the last bit of a long double for |x| <= pi/4.
-    for (int i = 1; i <= 13; ++i) {
-        cosTerm *= -x2 / static_cast<long double>((2 * i - 1) * (2 * i));
-        sinTerm *= -x2 / static_cast<long double>((2 * i) * (2 * i + 1));
-        c += cosTerm;
-        s += sinTerm;
-    }
-}
 
 constexpr int32_t kTwiddleSizes = 11;  // 32 ... 32768
 
@@ -65,19 +28,16 @@ struct TransformTables {
     std::array<std::vector<int32_t>, 16> walks;   // by log2 n
 };
 
-// cos and sin of 2πk/n in extended precision, taken from the first octant only, so that
-// every entry is the correctly rounded value and the symmetric entries agree exactly.
+// cos and sin of 2πk/n, taken from the first octant only, so that every entry is the
+// correctly rounded value and the symmetric entries agree exactly.
 void FillTwiddles(std::vector<double>& table, int32_t n) {
-    [[maybe_unused]] const ExtendedPrecision precision;
     const int32_t quarter = n / 4;
     table.assign(2 * static_cast<size_t>(quarter) + 3, 0.0);
-    const long double step = 2.0L * std::numbers::pi_v<long double> / n;
     for (int32_t k = 0; k <= quarter; ++k) {
         const bool low = 2 * k <= quarter;
-        const long double angle = step * (low ? k : quarter - k);
         long double cosine = 0.0L;
         long double sine = 0.0L;
-        CosSin(angle, cosine, sine);
+        UnitCircle(low ? k : quarter - k, n, cosine, sine);
         const auto c = static_cast<double>(cosine);
         const auto s = static_cast<double>(sine);
         table[2 * static_cast<size_t>(k)] = low ? c : s;

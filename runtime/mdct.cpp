@@ -14,6 +14,7 @@
 #include "runtime/fft.h"
 #include "runtime/fft_buffer.h"
 #include "runtime/fft_tables.h"
+#include "runtime/unit_circle.h"
 
 namespace {
 
@@ -34,16 +35,20 @@ struct MdctSetup {
 
 MdctSetup::MdctSetup(int32_t log2Size)
     : n(1 << log2Size), log2n(log2Size), scale(4.0 / n), window(static_cast<size_t>(n / 2)) {
-    constexpr long double kPi = std::numbers::pi_v<long double>;
+    long double c = 0.0L;
+    long double s = 0.0L;
+    // sin(π (j + 1/2) / n)
     for (int32_t j = 0; j < n / 2; ++j) {
-        window[static_cast<size_t>(j)] = static_cast<double>(std::sin(kPi / n * (j + 0.5L)));
+        UnitCircle(2 * j + 1, 4 * n, c, s);
+        window[static_cast<size_t>(j)] = static_cast<double>(s);
     }
     if (n == kMdctSmallestSize) {
         cosines.resize(static_cast<size_t>(n * n / 2));
         for (int32_t j = 0; j < n; ++j) {
             for (int32_t k = 0; k < n / 2; ++k) {
-                const long double angle = 2 * kPi / n * (j + 0.5L + n / 4) * (k + 0.5L);
-                cosines[static_cast<size_t>(j * n / 2 + k)] = static_cast<double>(std::cos(angle));
+                // cos(2π (j + 1/2 + n/4)(k + 1/2) / n)
+                UnitCircle(int64_t{2 * j + 1 + n / 2} * (2 * k + 1), 4 * n, c, s);
+                cosines[static_cast<size_t>(j * n / 2 + k)] = static_cast<double>(c);
             }
         }
         return;
@@ -51,9 +56,10 @@ MdctSetup::MdctSetup(int32_t log2Size)
     const int32_t quarter = n / 4;
     twiddles.resize(2 * static_cast<size_t>(quarter));
     for (int32_t m = 0; m < quarter; ++m) {
-        const long double angle = -kPi * (m + 0.125L) / (n / 2);
-        twiddles[2 * static_cast<size_t>(m)] = static_cast<double>(std::cos(angle));
-        twiddles[2 * static_cast<size_t>(m) + 1] = static_cast<double>(std::sin(angle));
+        // e^(-iπ(m + 1/8)/(n/2))
+        UnitCircle(-(8 * m + 1), 8 * n, c, s);
+        twiddles[2 * static_cast<size_t>(m)] = static_cast<double>(c);
+        twiddles[2 * static_cast<size_t>(m) + 1] = static_cast<double>(s);
     }
 }
 

@@ -9,8 +9,9 @@ set -eu
 export WINEPREFIX=$1
 shift
 export WINEDEBUG=-all
-# No Mono or Gecko installers: the tests need neither.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko installers (the tests need neither), and no crash debugger: a crashing
+# test must end, not wait for someone at a debugger.
+export WINEDLLOVERRIDES="mscoree,mshtml=,winedbg.exe=d"
 
 program=$1
 shift

@@ -12,6 +12,7 @@
 #include "runtime/fft.h"
 #include "runtime/fft_tables.h"
 #include "runtime/mdct.h"
+#include "runtime/unit_circle.h"
 #include "tests/runtime/counting_effect.h"
 #include "tests/runtime/transform_reference.h"
 
@@ -107,6 +108,36 @@ TEST(FftTables, TwiddlesAreTheRootsOfUnity) {
         EXPECT_LE(error, 1.2e-16);  // correctly rounded: half an ulp of 1
     }
     for (int32_t n : {16, 48, 65536}) EXPECT_EQ(FftTwiddles(n), nullptr);
+}
+
+// Against the C library's long double cos and sin at angles all round the circle, including
+// every octant boundary and negative turns.
+TEST(UnitCircle, MatchesTheLibraryEverywhereOnTheCircle) {
+    long double worst = 0.0L;
+    for (int64_t q : {1, 2, 3, 7, 8, 64, 1000, 32768, 262144}) {
+        for (int64_t p = -2 * q; p <= 2 * q; p += std::max<int64_t>(1, q / 97)) {
+            long double c = 0.0L;
+            long double s = 0.0L;
+            UnitCircle(p, q, c, s);
+            const long double angle = 2 * std::acos(-1.0L) * static_cast<long double>(p) / q;
+            worst =
+                std::max({worst, std::fabs(c - std::cos(angle)), std::fabs(s - std::sin(angle))});
+        }
+    }
+    // A few units in the last place of a long double; far below half an ulp of a double.
+    EXPECT_LE(worst, 1e-17L);
+    // Quarter turns are exact.
+    const struct {
+        int64_t p, q;
+        long double c, s;
+    } quarters[] = {{0, 4, 1, 0}, {1, 4, 0, 1}, {2, 4, -1, 0}, {3, 4, 0, -1}, {-1, 4, 0, -1}};
+    for (const auto& t : quarters) {
+        long double c = 0.0L;
+        long double s = 0.0L;
+        UnitCircle(t.p, t.q, c, s);
+        EXPECT_EQ(c, t.c) << t.p << "/" << t.q;
+        EXPECT_EQ(s, t.s) << t.p << "/" << t.q;
+    }
 }
 
 // Run in a process of its own (as ctest does), this is the first construction: both

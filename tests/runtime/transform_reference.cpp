@@ -7,6 +7,7 @@
 #include <random>
 #include <set>
 
+#include "runtime/unit_circle.h"
 #include "runtime/vector_path.h"
 
 namespace {
@@ -33,9 +34,10 @@ double TransformErrorBound(int32_t n, double maxInput, double scale) {
 
 ReferenceDft::ReferenceDft(int32_t n)
     : n_(n), cos_(static_cast<size_t>(n)), sin_(static_cast<size_t>(n)) {
+    // The library's own exact cos and sin (checked against the C library's in the table
+    // tests): the reference then means the same on emulators whose x87 cos is inexact.
     for (int32_t j = 0; j < n; ++j) {
-        cos_[static_cast<size_t>(j)] = std::cos(2 * kPi * j / n);
-        sin_[static_cast<size_t>(j)] = std::sin(2 * kPi * j / n);
+        UnitCircle(j, n, cos_[static_cast<size_t>(j)], sin_[static_cast<size_t>(j)]);
     }
 }
 
@@ -70,7 +72,10 @@ namespace {
 // number of those steps, so the O(n²) sums only look values up.
 std::vector<long double> MdctCosines(int32_t n) {
     std::vector<long double> table(4 * static_cast<size_t>(n));
-    for (size_t p = 0; p < table.size(); ++p) table[p] = std::cos(2 * kPi * p / (4 * n));
+    long double unused = 0.0L;
+    for (size_t p = 0; p < table.size(); ++p) {
+        UnitCircle(static_cast<int64_t>(p), 4 * int64_t{n}, table[p], unused);
+    }
     return table;
 }
 
