@@ -1,6 +1,5 @@
 #include "editor/draw_api.h"
 
-#include <cctype>
 #include <memory>
 #include <new>
 
@@ -14,12 +13,14 @@ CDrawContext* ContextOf(COrbel* adapter) {
     return adapter ? adapter->drawContext : nullptr;
 }
 
+// Only A-Z fold: the host's locale must not change which faces match.
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 bool EqualIgnoringAsciiCase(const char* a, const char* b) {
     for (; *a && *b; ++a, ++b) {
-        if (std::tolower(static_cast<unsigned char>(*a)) !=
-            std::tolower(static_cast<unsigned char>(*b))) {
-            return false;
-        }
+        if (AsciiLower(*a) != AsciiLower(*b)) return false;
     }
     return *a == *b;
 }

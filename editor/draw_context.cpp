@@ -137,8 +137,12 @@ void CDrawContext::drawEllipse(double left, double top, double right, double bot
     const double y0 = std::min(top, bottom);
     const int32_t x = TruncateToInt(x0);
     const int32_t y = TruncateToInt(y0);
-    const int32_t width = TruncateToInt(std::max(left, right) - x0) - 1;
-    const int32_t height = TruncateToInt(std::max(top, bottom) - y0) - 1;
+    // Minus one with the processor's wrap-around: odd extents (NaN, huge) stay defined.
+    const auto minusOne = [](int32_t v) {
+        return static_cast<int32_t>(static_cast<uint32_t>(v) - 1u);
+    };
+    const int32_t width = minusOne(TruncateToInt(std::max(left, right) - x0));
+    const int32_t height = minusOne(TruncateToInt(std::max(top, bottom) - y0));
     if (StyleFills(style)) surface_->FillEllipse(x, y, width, height);
     if (StyleStrokes(style)) surface_->StrokeEllipse(x, y, width, height);
 }

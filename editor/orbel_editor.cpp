@@ -24,7 +24,10 @@ bool COrbelEditor::open(void* parentWindow) {
     AEffGUIEditor::open(parentWindow);
     const CRect size{0.0, 0.0, static_cast<double>(width_), static_cast<double>(height_)};
     frame_ = new (std::nothrow) CFrame(size, parentWindow, this);
-    if (!frame_) return false;
+    if (!frame_) {
+        AEffGUIEditor::close();  // not open after all
+        return false;
+    }
     view_ = new (std::nothrow) COrbelView(size, adapter_);
     if (!view_ || !frame_->addView(view_)) view_ = nullptr;
     return true;

@@ -15,7 +15,14 @@ intptr_t VSTCALLBACK DispatchEntry(AEffect* effect, int32_t opcode, int32_t inde
                                    void* ptr, float opt) {
     AudioEffect* object = ObjectOf(effect);
     if (!object) return 0;
-    intptr_t result = object->dispatcher(opcode, index, value, ptr, opt);
+    intptr_t result = 0;
+    try {
+        result = object->dispatcher(opcode, index, value, ptr, opt);
+    } catch (...) {
+        // Nothing may unwind into the host (an editor request that runs out of memory, say);
+        // the request then answers 0.
+        result = 0;
+    }
     if (opcode == effClose) {
         delete object;
         return 1;

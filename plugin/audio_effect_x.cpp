@@ -1,5 +1,6 @@
 #include "plugin/audio_effect_x.h"
 
+#include <cmath>
 #include <cstring>
 
 const char* const kPlugCanDos[8] = {
@@ -86,7 +87,11 @@ intptr_t AudioEffectX::dispatcher(int32_t opcode, int32_t index, intptr_t value,
             VstKeyCode key{};
             key.character = index;
             key.virt = static_cast<uint8_t>(value & 0xFF);
-            key.modifier = static_cast<uint8_t>(static_cast<int32_t>(opt) & 0xFF);
+            // Hosts pass the modifier as a float; NaN or a huge value must not be undefined.
+            const int32_t modifier = std::isfinite(opt) && std::fabs(opt) < 2147483648.0f
+                                         ? static_cast<int32_t>(opt)
+                                         : 0;
+            key.modifier = static_cast<uint8_t>(modifier & 0xFF);
             return b(opcode == effEditKeyDown ? editor_->onKeyDown(key) : editor_->onKeyUp(key));
         }
         case effSetEditKnobMode:
