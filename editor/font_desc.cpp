@@ -1,12 +1,33 @@
 #include "editor/font_desc.h"
 
 #include <array>
+#include <mutex>
 #include <new>
 
-CFontDesc::CFontDesc(const char* name, double size, int32_t style)
-    : name_(name ? name : ""), size_(size), style_(style) {}
+namespace {
+// Descriptors are made and dropped on the editor thread and by adapters on host threads.
+// Never destroyed: adapters may drop descriptors while the process ends.
+std::mutex& LiveMutex() {
+    static auto* mutex = new std::mutex;
+    return *mutex;
+}
+CFontDesc* gLiveHead = nullptr;
+}  // namespace
 
-CFontDesc::~CFontDesc() = default;
+CFontDesc::CFontDesc(const char* name, double size, int32_t style)
+    : name_(name ? name : ""), size_(size), style_(style) {
+    const std::lock_guard<std::mutex> lock(LiveMutex());
+    liveNext_ = gLiveHead;
+    if (gLiveHead) gLiveHead->livePrevious_ = this;
+    gLiveHead = this;
+}
+
+CFontDesc::~CFontDesc() {
+    const std::lock_guard<std::mutex> lock(LiveMutex());
+    if (livePrevious_) livePrevious_->liveNext_ = liveNext_;
+    if (liveNext_) liveNext_->livePrevious_ = livePrevious_;
+    if (gLiveHead == this) gLiveHead = liveNext_;
+}
 
 void CFontDesc::setName(const char* name) {
     name_ = name ? name : "";
@@ -64,6 +85,7 @@ CFontDesc* StandardFont(int32_t index) {
     return gStandardFonts.fonts[static_cast<size_t>(index)];
 }
 
-void ReleaseStandardPlatformFonts() {
-    for (CFontDesc* font : gStandardFonts.fonts) font->releasePlatformFont();
+void ReleaseAllPlatformFonts() {
+    const std::lock_guard<std::mutex> lock(LiveMutex());
+    for (CFontDesc* font = gLiveHead; font; font = font->liveNext_) font->releasePlatformFont();
 }

@@ -26,6 +26,7 @@ class CFontDesc : public CBaseObject {
     // installed (text with it is invisible and measures 0).
     PlatformFont* platformFont();
     void releasePlatformFont();
+    bool holdsPlatformFont() const { return platformFont_ != nullptr; }
 
   private:
     std::string name_;
@@ -33,6 +34,11 @@ class CFontDesc : public CBaseObject {
     int32_t style_;
     std::unique_ptr<PlatformFont> platformFont_;
     bool platformFontTried_ = false;
+    // Every live descriptor is on one list, so that the library's end can take back all their
+    // platform fonts (the adapters' font lists outlive editor windows).
+    CFontDesc* livePrevious_ = nullptr;
+    CFontDesc* liveNext_ = nullptr;
+    friend void ReleaseAllPlatformFonts();
 };
 
 // The platform offers one style per font: underline wins over italic, italic over bold.
@@ -42,5 +48,6 @@ PlatformFontStyle PlatformStyleFor(int32_t style);
 // every draw context's first font.
 constexpr int32_t kStandardFontCount = 8;
 CFontDesc* StandardFont(int32_t index);
-// Drops the standard fonts' platform fonts (before the platform library ends).
-void ReleaseStandardPlatformFonts();
+// Drops the platform font of every descriptor, the standard fonts included, before the
+// platform library ends.
+void ReleaseAllPlatformFonts();

@@ -35,9 +35,9 @@ bool GraphicsLibrary::Acquire() {
 void GraphicsLibrary::Release() {
     if (!gInstance) return;
     if (--gInstance->users > 0) return;
-    // The standard fonts outlive every instance; their platform fonts must not outlive the
-    // library that made them.
-    ReleaseStandardPlatformFonts();
+    // Font descriptors (the standard fonts, adapters' font lists) outlive the instance; their
+    // platform fonts must not outlive the library that made them.
+    ReleaseAllPlatformFonts();
     PlatformDrawBackend().StopLibrary();
     delete gInstance;
     gInstance = nullptr;

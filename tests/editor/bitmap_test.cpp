@@ -1,7 +1,6 @@
 // Bitmaps: loading from files and resources, the slot rules, drawing with and without
 // alpha, and the process-wide graphics library that bitmaps keep alive.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -11,9 +10,11 @@
 #include "canvas.h"
 #include "editor/bitmap.h"
 #include "editor/draw_api.h"
+#include "editor/font_desc.h"
 #include "editor/graphics_library.h"
 #include "image_files.h"
 #include "plugin/platform.h"
+#include "tests/process_id.h"
 
 namespace {
 
@@ -23,7 +24,8 @@ namespace fs = std::filesystem;
 class ImageFiles : public ::testing::Test {
   protected:
     void SetUp() override {
-        directory_ = fs::temp_directory_path() / ("lotta_bitmaps_" + std::to_string(getpid()));
+        directory_ =
+            fs::temp_directory_path() / ("lotta_bitmaps_" + std::to_string(TestProcessId()));
         fs::create_directories(directory_);
         resources_ = PlatformModuleFileName(ModuleInstance()) + ".resources";
     }
@@ -45,6 +47,24 @@ class ImageFiles : public ::testing::Test {
         fs::create_directories(resources_);
         resourceFiles_.push_back(name);
         EXPECT_TRUE(WriteFile((fs::path(resources_) / name).string(), bytes));
+    }
+    struct ResourceIds {
+        std::string name;  // a PNG of the pattern
+        int number;        // a BMP of the pattern
+    };
+    // The 6 x 4 pattern as a resource by name and one by number.
+    ResourceIds PatternResources(const PixelBuffer& pattern) {
+        EXPECT_EQ(pattern.width * 10 + pattern.height, 64) << "the compiled-in pattern";
+#ifdef _WIN32
+        // Compiled into this program (bitmap_test.rc).
+        return {"lotta_logo", 7};
+#else
+        const ResourceIds ids{"logo" + std::to_string(TestProcessId()),
+                              1 + TestProcessId() % 60000};
+        WriteResource(ids.name, EncodePng(pattern));
+        WriteResource(std::to_string(ids.number), EncodeBmp(pattern));
+        return ids;
+#endif
     }
 
     fs::path directory_;
@@ -69,15 +89,18 @@ TEST_F(ImageFiles, FilesAndResourcesLoadAndDrawPixelForPixel) {
     const PixelBuffer pattern = Pattern(6, 4, 255);
     const std::string png = Write("pattern.png", EncodePng(pattern));
     const std::string bmp = Write("pattern.bmp", EncodeBmp(pattern));
-    const std::string name = "logo" + std::to_string(getpid());
-    const int number = 1 + getpid() % 60000;
-    WriteResource(name, EncodePng(pattern));
-    WriteResource(std::to_string(number), EncodeBmp(pattern));
+    const ResourceIds ids = PatternResources(pattern);
+    const std::string& name = ids.name;
+    const int number = ids.number;
     struct Case {
         const char* what;
         std::function<int(BitmapSlot*)> load;
     };
     const Case cases[] = {
+#ifdef _WIN32
+        {"bitmap resource where no DATA resource has the number",
+         [](BitmapSlot* s) { return BitmapLoadResourceId(s, 8); }},
+#endif
         {"PNG file", [&](BitmapSlot* s) { return BitmapLoadFile(s, png.c_str()); }},
         {"BMP file", [&](BitmapSlot* s) { return BitmapLoadFile(s, bmp.c_str()); }},
         {"resource by name",
@@ -225,6 +248,28 @@ TEST_F(ImageFiles, TheLibraryEndsWithTheLastBitmapAndStartsAgain) {
     EXPECT_EQ(GraphicsLibrary::Starts(), starts + 2);
     BitmapFreeHandle(third);
     EXPECT_FALSE(GraphicsLibrary::Running());
+}
+
+// A font list entry (or any descriptor) may outlive the library: its platform font must go
+// with the library, and come back from the next one.
+TEST_F(ImageFiles, PlatformFontsEndWithTheLibrary) {
+    ASSERT_FALSE(GraphicsLibrary::Running()) << "no other user in this test";
+    const std::string png = Write("pattern.png", EncodePng(Pattern(2, 2, 255)));
+    CFontDesc* font = new CFontDesc("DejaVu Sans", 12, 0);
+    BitmapSlot* slot = BitmapCreateHandle();
+    ASSERT_EQ(BitmapLoadFile(slot, png.c_str()), 1);
+    ASSERT_NE(font->platformFont(), nullptr) << "DejaVu Sans must be installed";
+    ASSERT_NE(StandardFont(0), nullptr);
+    StandardFont(0)->platformFont();
+    BitmapFreeHandle(slot);
+    ASSERT_FALSE(GraphicsLibrary::Running());
+    EXPECT_FALSE(font->holdsPlatformFont());
+    EXPECT_FALSE(StandardFont(0)->holdsPlatformFont());
+    slot = BitmapCreateHandle();
+    ASSERT_EQ(BitmapLoadFile(slot, png.c_str()), 1);
+    EXPECT_NE(font->platformFont(), nullptr);
+    font->forget();
+    BitmapFreeHandle(slot);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // The runtime's graphics state and the router's graphics section: frame start, font
 // selection, mouse state, the image table, and the editor entries the plug-in leaves empty.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
@@ -18,6 +17,7 @@
 #include "plugin/host_services.h"
 #include "runtime/callbacks.h"
 #include "runtime/graphics_callbacks.h"
+#include "tests/process_id.h"
 
 namespace {
 
@@ -238,7 +238,7 @@ TEST(RuntimeGraphics, EditorEntriesStayEmptyAndTheRuntimeOperationsExist) {
 TEST(RuntimeGraphics, ImagesAreReleasedWhenTheRuntimeGoes) {
     ASSERT_FALSE(GraphicsLibrary::Running());
     const std::string path = (std::filesystem::temp_directory_path() /
-                              ("lotta_images_" + std::to_string(getpid()) + ".png"))
+                              ("lotta_images_" + std::to_string(TestProcessId()) + ".png"))
                                  .string();
     ASSERT_TRUE(WriteFile(path, EncodePng(Pattern(3, 3, 255))));
     auto* effect = new TZoltEffect;
