@@ -6,10 +6,10 @@
 
 namespace {
 // Descriptors are made and dropped on the editor thread and by adapters on host threads.
-// Never destroyed: adapters may drop descriptors while the process ends.
+// Made on first use by the first descriptor (a standard font, at load), so it outlives them.
 std::mutex& LiveMutex() {
-    static auto* mutex = new std::mutex;
-    return *mutex;
+    static std::mutex mutex;
+    return mutex;
 }
 CFontDesc* gLiveHead = nullptr;
 }  // namespace
@@ -70,12 +70,16 @@ PlatformFontStyle PlatformStyleFor(int32_t style) {
 }
 
 namespace {
-// Made at load, in this order, and never freed: draw contexts may hold them at any time.
+// Made at load, in this order, and released when the library is unloaded (a host may load
+// and unload the plug-in many times); a draw context still holding one keeps it alive.
 struct StandardFonts {
     std::array<CFontDesc*, kStandardFontCount> fonts{
         new CFontDesc("Arial", 12, 0), new CFontDesc("Arial", 18, 0), new CFontDesc("Arial", 14, 0),
         new CFontDesc("Arial", 12, 0), new CFontDesc("Arial", 11, 0), new CFontDesc("Arial", 10, 0),
         new CFontDesc("Arial", 9, 0),  new CFontDesc("Symbol", 13, 0)};
+    ~StandardFonts() {
+        for (CFontDesc* font : fonts) font->forget();
+    }
 };
 const StandardFonts gStandardFonts;
 }  // namespace
