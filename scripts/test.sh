@@ -40,6 +40,7 @@ for arch in x86_64 i686; do
   # Create the prefix once, then keep one server for all test programs, gone a few seconds
   # after the last.
   scripts/wine-run.sh "$WINEPREFIX" wineboot --init
+  wineserver -w  # the server that created it, before ours starts
   wineserver -p5
   # Under emulation each Wine process is slow: few at a time.
   ctest --test-dir "$dir" --output-on-failure -j"$jobs"
