@@ -36,6 +36,14 @@ for arch in x86_64 i686; do
   cmake --build "$dir" -j"$jobs"
   if [[ " ${arches[*]} " != *" $arch "* ]]; then continue; fi
   echo "== Windows $arch tests under Wine =="
+  # Wine makes windows on an X server; one private Xvfb serves every Wine process of the run
+  # (a prefix's desktop keeps the display it started with).
+  displayFile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$displayFile" 2>/dev/null &
+  xvfb=$!
+  trap 'kill "$xvfb" 2>/dev/null' EXIT
+  for _ in $(seq 200); do grep -q . "$displayFile" && break; sleep 0.1; done
+  export DISPLAY=":$(head -n 1 "$displayFile")" LOTTA_SHARED_DISPLAY=1
   export WINEPREFIX="$root/$dir/wineprefix" WINEDEBUG=-all
   # Create the prefix once, then keep one server for all test programs, gone a few seconds
   # after the last.
@@ -45,6 +53,9 @@ for arch in x86_64 i686; do
   # Under emulation each Wine process is slow: few at a time.
   ctest --test-dir "$dir" --output-on-failure -j"$jobs"
   wineserver -w
-  unset WINEPREFIX
+  kill "$xvfb"
+  wait "$xvfb" 2>/dev/null || true
+  trap - EXIT
+  unset WINEPREFIX DISPLAY LOTTA_SHARED_DISPLAY
 done
 echo "All tests passed."
