@@ -104,16 +104,19 @@ void CDrawContext::lineTo(double x, double y) {
     penY = endY;
 }
 
-void CDrawContext::drawRect(double left, double top, double right, double bottom, int32_t style) {
-    if (!surface_) return;
+CDrawContext::Box CDrawContext::orderedBox(double left, double top, double right,
+                                           double bottom) const {
     left += offsetX;
     right += offsetX;
     top += offsetY;
     bottom += offsetY;
-    const double x0 = std::min(left, right);
-    const double x1 = std::max(left, right);
-    const double y0 = std::min(top, bottom);
-    const double y1 = std::max(top, bottom);
+    return {std::min(left, right), std::min(top, bottom), std::max(left, right),
+            std::max(top, bottom)};
+}
+
+void CDrawContext::drawRect(double left, double top, double right, double bottom, int32_t style) {
+    if (!surface_) return;
+    const auto [x0, y0, x1, y1] = orderedBox(left, top, right, bottom);
     if (StyleFills(style)) {
         surface_->FillRect(static_cast<float>(x0), static_cast<float>(y0),
                            static_cast<float>(x1 - x0), static_cast<float>(y1 - y0));
@@ -129,20 +132,15 @@ void CDrawContext::drawRect(double left, double top, double right, double bottom
 void CDrawContext::drawEllipse(double left, double top, double right, double bottom,
                                int32_t style) {
     if (!surface_) return;
-    left += offsetX;
-    right += offsetX;
-    top += offsetY;
-    bottom += offsetY;
-    const double x0 = std::min(left, right);
-    const double y0 = std::min(top, bottom);
+    const auto [x0, y0, x1, y1] = orderedBox(left, top, right, bottom);
     const int32_t x = TruncateToInt(x0);
     const int32_t y = TruncateToInt(y0);
     // Minus one with the processor's wrap-around: odd extents (NaN, huge) stay defined.
     const auto minusOne = [](int32_t v) {
         return static_cast<int32_t>(static_cast<uint32_t>(v) - 1u);
     };
-    const int32_t width = minusOne(TruncateToInt(std::max(left, right) - x0));
-    const int32_t height = minusOne(TruncateToInt(std::max(top, bottom) - y0));
+    const int32_t width = minusOne(TruncateToInt(x1 - x0));
+    const int32_t height = minusOne(TruncateToInt(y1 - y0));
     if (StyleFills(style)) surface_->FillEllipse(x, y, width, height);
     if (StyleStrokes(style)) surface_->StrokeEllipse(x, y, width, height);
 }

@@ -62,6 +62,12 @@ class CDrawContext : public CBaseObject {
     CRect clip;
 
   private:
+    // The rectangle with the offset added and its corners ordered (x0 <= x1, y0 <= y1).
+    struct Box {
+        double x0, y0, x1, y1;
+    };
+    Box orderedBox(double left, double top, double right, double bottom) const;
+
     std::unique_ptr<DrawSurface> surface_;
 };
 
