@@ -11,26 +11,11 @@
 #include "editor/frame.h"
 #include "editor/win32/frame_window.h"
 #include "tests/editor_window/editor_effect.h"
+#include "tests/editor_window/wheel_probe.h"
 #include "tests/editor_window/win32_host.h"
 
 namespace {
 using namespace win32host;
-
-// Records the wheel: the effect view ignores it, so this view sits over the editor's right
-// half where the wheel is turned.
-class WheelProbe : public CView {
-  public:
-    WheelProbe(const CRect& size, std::vector<std::string>& log) : CView(size), log_(log) {}
-    bool onWheel(const CPoint& where, float distance, int32_t buttons) override {
-        log_.push_back(std::to_string(static_cast<int>(where.x)) + "," +
-                       std::to_string(static_cast<int>(where.y)) + " " +
-                       std::to_string(static_cast<int>(distance)) + " " + std::to_string(buttons));
-        return true;
-    }
-
-  private:
-    std::vector<std::string>& log_;
-};
 
 void ExpectCall(const std::vector<MouseCall>& calls, size_t index, char kind, double x, double y,
                 int32_t buttons) {

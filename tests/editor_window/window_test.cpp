@@ -17,6 +17,7 @@
 #include "plugin/host_services.h"
 #include "plugin/orbel.h"
 #include "tests/editor_window/editor_effect.h"
+#include "tests/editor_window/wheel_probe.h"
 #include "tests/editor_window/x11_host.h"
 #include "tests/editor_window/xvfb_server.h"
 
@@ -33,22 +34,6 @@ constexpr uint32_t kGreen = 0x00FF00;
 void* AsParent(Window window) {
     return reinterpret_cast<void*>(static_cast<uintptr_t>(window));
 }
-
-// Records the wheel: the effect view ignores it, so this view sits over the editor's right
-// half where the wheel is turned.
-class WheelProbe : public CView {
-  public:
-    WheelProbe(const CRect& size, std::vector<std::string>& log) : CView(size), log_(log) {}
-    bool onWheel(const CPoint& where, float distance, int32_t buttons) override {
-        log_.push_back(std::to_string(static_cast<int>(where.x)) + "," +
-                       std::to_string(static_cast<int>(where.y)) + " " +
-                       std::to_string(static_cast<int>(distance)) + " " + std::to_string(buttons));
-        return true;
-    }
-
-  private:
-    std::vector<std::string>& log_;
-};
 
 class X11Editor : public ::testing::Test {
   protected:
