@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "editor/base_object.h"
 #include "editor/draw_backend.h"
 #include "editor/geometry.h"
+#include "plugin/base_object.h"
 
 class CBitmap : public CBaseObject {
   public:

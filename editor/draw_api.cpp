@@ -63,8 +63,9 @@ int DrawSetFont(COrbel* adapter, const char* face, int size, int style) {
     if (!face) face = "";
     CFontDesc* base = nullptr;
     for (auto it = adapter->fontList.rbegin(); it != adapter->fontList.rend(); ++it) {
-        if (EqualIgnoringAsciiCase((*it)->name().c_str(), face)) {
-            base = *it;
+        auto* entry = static_cast<CFontDesc*>(*it);  // the list holds only descriptions
+        if (EqualIgnoringAsciiCase(entry->name().c_str(), face)) {
+            base = entry;
             break;
         }
     }

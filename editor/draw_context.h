@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "editor/base_object.h"
 #include "editor/draw_backend.h"
 #include "editor/geometry.h"
+#include "plugin/base_object.h"
 
 class CFontDesc;
 
@@ -42,7 +42,7 @@ class CDrawContext : public CBaseObject {
                  double endAngle, int32_t style);
     void drawPoint(double x, double y, const CColor& color);
 
-    // Text (draw_context_text.cpp).
+    // Text.
     void drawStringAt(const char* text, double x, double y, bool antialias);
     void drawStringAligned(const char* text, double left, double top, double right, double bottom,
                            int32_t align, bool antialias);

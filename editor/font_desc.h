@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "editor/base_object.h"
 #include "editor/draw_backend.h"
+#include "plugin/base_object.h"
 
 class CFontDesc : public CBaseObject {
   public:

@@ -1,5 +1,6 @@
 #include "editor/orbel_view.h"
 
+#include "plugin/entry_guard.h"
 #include "plugin/orbel.h"
 
 COrbelView::COrbelView(const CRect& rect, COrbel* adapter)
@@ -8,7 +9,11 @@ COrbelView::COrbelView(const CRect& rect, COrbel* adapter)
 void COrbelView::draw(CDrawContext* context) {
     if (!adapter_ || !adapter_->callbacks.draw) return;
     adapter_->drawContext = context;
-    adapter_->callbacks.draw(adapter_, rect_.right - rect_.left, rect_.bottom - rect_.top);
+    // Paints also arrive from the window system, outside the effect record's entries: the
+    // graphics section (which may allocate) must not unwind into it either.
+    Guarded([&] {
+        adapter_->callbacks.draw(adapter_, rect_.right - rect_.left, rect_.bottom - rect_.top);
+    });
     adapter_->drawContext = nullptr;
 }
 

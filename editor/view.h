@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "editor/base_object.h"
 #include "editor/geometry.h"
+#include "plugin/base_object.h"
 #include "plugin/vst2_abi.h"
 
 class CDrawContext;

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include "plugin/entry_guard.h"
+
 namespace {
 
 AudioEffect* ObjectOf(AEffect* effect) {
@@ -15,15 +17,10 @@ intptr_t VSTCALLBACK DispatchEntry(AEffect* effect, int32_t opcode, int32_t inde
                                    void* ptr, float opt) {
     AudioEffect* object = ObjectOf(effect);
     if (!object) return 0;
-    intptr_t result = 0;
-    try {
-        result = object->dispatcher(opcode, index, value, ptr, opt);
-    } catch (...) {
-        // Nothing may unwind into the host (an editor request that runs out of memory, say);
-        // the request then answers 0.
-        result = 0;
-    }
+    const intptr_t result =
+        Guarded([&] { return object->dispatcher(opcode, index, value, ptr, opt); }, intptr_t{0});
     if (opcode == effClose) {
+        // The host forgets the record after effClose, whatever its handling threw.
         delete object;
         return 1;
     }
@@ -31,28 +28,34 @@ intptr_t VSTCALLBACK DispatchEntry(AEffect* effect, int32_t opcode, int32_t inde
 }
 
 void VSTCALLBACK ProcessEntry(AEffect* effect, float** inputs, float** outputs, int32_t frames) {
-    if (AudioEffect* object = ObjectOf(effect)) object->process(inputs, outputs, frames);
+    if (AudioEffect* object = ObjectOf(effect)) {
+        Guarded([&] { object->process(inputs, outputs, frames); });
+    }
 }
 
 void VSTCALLBACK ProcessReplacingEntry(AEffect* effect, float** inputs, float** outputs,
                                        int32_t frames) {
-    if (AudioEffect* object = ObjectOf(effect)) object->processReplacing(inputs, outputs, frames);
+    if (AudioEffect* object = ObjectOf(effect)) {
+        Guarded([&] { object->processReplacing(inputs, outputs, frames); });
+    }
 }
 
 void VSTCALLBACK ProcessDoubleReplacingEntry(AEffect* effect, double** inputs, double** outputs,
                                              int32_t frames) {
     if (AudioEffect* object = ObjectOf(effect)) {
-        object->processDoubleReplacing(inputs, outputs, frames);
+        Guarded([&] { object->processDoubleReplacing(inputs, outputs, frames); });
     }
 }
 
 void VSTCALLBACK SetParameterEntry(AEffect* effect, int32_t index, float value) {
-    if (AudioEffect* object = ObjectOf(effect)) object->setParameter(index, value);
+    if (AudioEffect* object = ObjectOf(effect)) {
+        Guarded([&] { object->setParameter(index, value); });
+    }
 }
 
 float VSTCALLBACK GetParameterEntry(AEffect* effect, int32_t index) {
     AudioEffect* object = ObjectOf(effect);
-    return object ? object->getParameter(index) : 0.0f;
+    return object ? Guarded([&] { return object->getParameter(index); }, 0.0f) : 0.0f;
 }
 
 // The value-to-text helpers write into host buffers of maxLen bytes, zero included.

@@ -2,7 +2,6 @@
 
 #include <new>
 
-#include "editor/orbel_editor.h"
 #include "plugin/orbel.h"
 
 namespace {
@@ -119,26 +118,6 @@ int32_t setParameterAutomated(COrbel* adapter, int32_t index, double value) {
 
 int32_t updateDisplay(COrbel* adapter) {
     return adapter && adapter->updateDisplay() ? 1 : 0;
-}
-
-int32_t createEditor(COrbel* adapter, int32_t width, int32_t height) {
-    if (!adapter || adapter->getEditor()) return 0;
-    // The editor registers itself with the adapter, which owns it from then on.
-    return new (std::nothrow) COrbelEditor(adapter, width, height) ? 1 : 0;
-}
-
-// The editor keeps no view once it is closed, so this touches nothing while closed.
-int32_t redrawEditor(COrbel* adapter) {
-    auto* editor = adapter ? dynamic_cast<COrbelEditor*>(adapter->getEditor()) : nullptr;
-    return editor && editor->redraw() ? 1 : 0;
-}
-
-int32_t getEditorSize(COrbel* adapter, int32_t* width, int32_t* height) {
-    auto* editor = adapter ? dynamic_cast<COrbelEditor*>(adapter->getEditor()) : nullptr;
-    if (!editor) return 0;
-    if (width) *width = editor->width();
-    if (height) *height = editor->height();
-    return 1;
 }
 
 int32_t sendMidi(COrbel* adapter, int32_t deltaFrames, int32_t status, int32_t data1,

@@ -36,14 +36,6 @@ int32_t setInitialDelay(COrbel* adapter, int32_t samples);
 int32_t setIsSynth(COrbel* adapter, int32_t flag);
 int32_t setParameterAutomated(COrbel* adapter, int32_t index, double value);
 int32_t updateDisplay(COrbel* adapter);
-// [editor thread] Makes the adapter's editor with the given size in pixels; 0 when it already
-// has one.
-int32_t createEditor(COrbel* adapter, int32_t width, int32_t height);
-// [editor thread] Repaints the open editor's view; 0 without an open editor.
-int32_t redrawEditor(COrbel* adapter);
-// [editor thread] The editor's size in pixels; 0 without an editor, outputs untouched.
-int32_t getEditorSize(COrbel* adapter, int32_t* width, int32_t* height);
-
 int32_t sendMidi(COrbel* adapter, int32_t deltaFrames, int32_t status, int32_t data1,
                  int32_t data2);
 int32_t sendSysex(COrbel* adapter, int32_t deltaFrames, char* dump, int32_t byteCount);

@@ -3,8 +3,6 @@
 #include <cstddef>
 #include <cstring>
 
-#include "editor/font_desc.h"
-
 COrbel* createAdapter(TZolt* effectObject, const OrbelCallbacks& callbacks,
                       audioMasterCallback hostCallback, int32_t numPrograms, int32_t numParams) {
     if (!hostCallback || hostCallback(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) {
@@ -38,7 +36,7 @@ COrbel::~COrbel() {
     setEditor(nullptr);
     delete editor;
     // Each entry holds one reference; a draw context may still hold another.
-    for (CFontDesc*& font : fontList) {
+    for (CBaseObject*& font : fontList) {
         font->forget();
         font = nullptr;
     }

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "plugin/audio_effect_x.h"
+#include "plugin/base_object.h"
 #include "plugin/orbel_callbacks.h"
 
 class TZolt;
 class CDrawContext;
-class CFontDesc;
 
 class COrbel : public AudioEffectX {
   public:
@@ -53,7 +53,8 @@ class COrbel : public AudioEffectX {
     // hand-over of each record.
     std::atomic<int32_t> midiWriteIndex;
     std::atomic<int32_t> midiReadIndex;
-    std::vector<CFontDesc*> fontList;
+    // The font descriptions the drawing functions made for this instance, one reference each.
+    std::vector<CBaseObject*> fontList;
     std::vector<VstMidiEvent> midiRing;
     OrbelCallbacks callbacks;
 };

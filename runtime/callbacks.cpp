@@ -1,7 +1,6 @@
 #include "runtime/callbacks.h"
 
 #include <cstring>
-#include <new>
 
 #include "plugin/host_services.h"
 #include "plugin/orbel.h"
@@ -26,16 +25,9 @@ void Release(COrbel* adapter) {
     if (adapter) adapter->effectObject = nullptr;
 }
 
-// Section code may allocate (string slots, memory blocks); running out of memory must not
-// unwind into the host.
 template <void (TZolt::*Operation)()>
 void Run(COrbel* adapter) {
-    TZolt* effect = getEffectObject(adapter);
-    if (!effect) return;
-    try {
-        (effect->*Operation)();
-    } catch (...) {
-    }
+    if (TZolt* effect = getEffectObject(adapter)) (effect->*Operation)();
 }
 
 int32_t GetVendorVersion(COrbel* adapter) {
@@ -58,10 +50,7 @@ void SetProgramName(COrbel* adapter, char* name) {
     if (!effect || !name) return;
     // The host's text may be unterminated: never read past the program-name buffer.
     const size_t length = strnlen(name, kProgramNameCapacity);
-    try {
-        effect->programName.assign(name, std::min<size_t>(length, kProgramNameCapacity - 1));
-    } catch (const std::bad_alloc&) {
-    }
+    effect->programName.assign(name, std::min<size_t>(length, kProgramNameCapacity - 1));
 }
 
 int32_t GetProgramNameIndexed(COrbel*, int32_t, int32_t, char*) {
@@ -71,21 +60,13 @@ int32_t GetProgramNameIndexed(COrbel*, int32_t, int32_t, char*) {
 int32_t GetChunk(COrbel* adapter, void** data, int32_t /*isPreset*/) {
     TZolt* effect = getEffectObject(adapter);
     if (!effect || !data) return 0;
-    try {
-        return effect->GetState(data);
-    } catch (const std::bad_alloc&) {
-        return 0;
-    }
+    return effect->GetState(data);
 }
 
 int32_t SetChunk(COrbel* adapter, void* data, int32_t byteSize, int32_t /*isPreset*/) {
     TZolt* effect = getEffectObject(adapter);
     if (!effect || !data || byteSize <= 0) return 0;
-    try {
-        return effect->SetState(data, byteSize);
-    } catch (const std::bad_alloc&) {
-        return 0;
-    }
+    return effect->SetState(data, byteSize);
 }
 
 }  // namespace
@@ -114,18 +95,4 @@ void FillRuntimeCallbacks(OrbelCallbacks& table) {
     table.processDoubleReplacing = RuntimeProcessDoubleReplacing;
     table.getChunk = GetChunk;
     table.setChunk = SetChunk;
-}
-
-AEffect* CreateInstance(TZolt* effect, audioMasterCallback hostCallback) {
-    if (!effect) return nullptr;
-    OrbelCallbacks table{};
-    FillRuntimeCallbacks(table);
-    const auto numParams = static_cast<int32_t>(effect->sliderDefs.size());
-    COrbel* adapter = createAdapter(effect, table, hostCallback, 1, numParams);
-    effect->adapter = adapter;
-    if (!adapter) {
-        delete effect;
-        return nullptr;
-    }
-    return getAEffect(adapter);
 }

@@ -6,13 +6,7 @@
 // The canvas size comes from the adapter when the section starts its frame, not from here.
 void RuntimeDraw(COrbel* adapter, double /*width*/, double /*height*/) {
     TZolt* effect = getEffectObject(adapter);
-    if (!effect) return;
-    // Graphics code may allocate (string slots, font records); nothing may unwind into the
-    // host's paint.
-    try {
-        effect->RunGraphics();
-    } catch (...) {
-    }
+    if (effect) effect->RunGraphics();
 }
 
 void RuntimeMouseDown(COrbel* adapter, double x, double y, int32_t buttons) {

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "editor/draw_api.h"
+#include "editor/editor_services.h"
 #include "plugin/host_services.h"
 #include "runtime/chain.h"
 #include "runtime/standard_variables.h"

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <new>
 
 #include "plugin/host_services.h"
 #include "plugin/orbel_callbacks.h"
@@ -94,11 +93,7 @@ void RuntimeGetParameterLabel(COrbel* adapter, int32_t index, char* text) {
 void RuntimeGetParameterDisplay(COrbel* adapter, int32_t index, char* text) {
     TZolt* effect = getEffectObject(adapter);
     const SliderDef* def = Slider(effect, index);
-    try {
-        const std::string display =
-            def ? DisplayText(*def, LoadShared(effect->sliderValues[def->index])) : kNoText;
-        CopyToHost(text, display, kParamTextCapacity);
-    } catch (const std::bad_alloc&) {
-        CopyToHost(text, kNoText, kParamTextCapacity);
-    }
+    const std::string display =
+        def ? DisplayText(*def, LoadShared(effect->sliderValues[def->index])) : kNoText;
+    CopyToHost(text, display, kParamTextCapacity);
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "editor/editor_services.h"
 #include "plugin/host_services.h"
 #include "plugin/platform.h"
 #include "runtime/fft_tables.h"

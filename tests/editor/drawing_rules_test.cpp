@@ -142,7 +142,7 @@ TEST(DrawingRules, FontListCachesFacesOnly) {
     EXPECT_EQ(canvas.context()->font, StandardFont(0));
     EXPECT_EQ(DrawSetFont(adapter, "DejaVu Sans", 12, 0), 1);
     ASSERT_EQ(adapter->fontList.size(), 1u);
-    CFontDesc* entry = adapter->fontList[0];
+    auto* entry = static_cast<CFontDesc*>(adapter->fontList[0]);
     EXPECT_EQ(entry->size(), 0.0);
     EXPECT_NE(canvas.context()->font, entry);
     EXPECT_EQ(DrawGetFontSize(adapter), 12);
@@ -228,7 +228,7 @@ TEST(DrawingRules, AdapterReleasesItsFontListOnce) {
     auto* context = new CDrawContext(nullptr, nullptr);
     adapter->drawContext = context;
     DrawSetFont(adapter, "DejaVu Sans", 0, -1);
-    CFontDesc* entry = adapter->fontList.at(0);
+    auto* entry = static_cast<CFontDesc*>(adapter->fontList.at(0));
     EXPECT_EQ(entry->referenceCount(), 2);
     adapter->drawContext = nullptr;
     delete adapter;

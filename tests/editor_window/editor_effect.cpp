@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "editor/draw_api.h"
+#include "editor/editor_services.h"
 #include "plugin/host_services.h"
 #include "plugin/orbel.h"
 #include "runtime/callbacks.h"

@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "editor/editor_services.h"
 #include "editor/frame.h"
 #include "editor/orbel_editor.h"
 #include "editor/orbel_view.h"
@@ -27,6 +28,7 @@ TEST(EditorObject, CreateEditorSetsTheFlagAndTheRectangleOnce) {
     EXPECT_EQ(createEditor(instance.adapter(), 10, 10), 0) << "a second editor is refused";
     EXPECT_EQ(EditorOf(instance), editor);
     EXPECT_EQ(createEditor(nullptr, 10, 10), 0);
+    EXPECT_EQ(redrawEditor(nullptr), 0);
 
     ERect* rect = nullptr;
     EXPECT_EQ(instance.Dispatch(effEditGetRect, 0, 0, &rect), 1);

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "editor/editor_services.h"
 #include "editor/frame.h"
 #include "editor/orbel_editor.h"
 #include "editor/win32/frame_window.h"

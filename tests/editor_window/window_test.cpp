@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/editor_services.h"
 #include "editor/frame.h"
 #include "editor/orbel_editor.h"
 #include "plugin/host_services.h"

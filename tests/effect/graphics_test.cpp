@@ -11,6 +11,7 @@
 #include "../editor/image_files.h"
 #include "../runtime/test_host.h"
 #include "editor/draw_api.h"
+#include "editor/editor_services.h"
 #include "editor/font_desc.h"
 #include "editor/graphics_library.h"
 #include "effect/router.h"

@@ -275,7 +275,6 @@ TEST_F(HostServices, NullAdapterAnswersZeroAndLeavesOutputs) {
     EXPECT_EQ(sendMidi(nullptr, 0, 0x90, 1, 1), 0);
     EXPECT_EQ(getHostProductString(nullptr, text), 0);
     EXPECT_EQ(masterIdle(nullptr), 0);
-    EXPECT_EQ(redrawEditor(nullptr), 0);
     EXPECT_EQ(tempo, 3.0);
     EXPECT_EQ(delta, 3);
     EXPECT_STREQ(text, "abc");

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "runtime/callbacks.h"
+#include "runtime/instance_factory.h"
 #include "runtime/zolt.h"
 
 VstTimeInfo* TestHost::timeInfo = nullptr;

@@ -1,10 +1,9 @@
-// The exported entry points: the only place that knows both the plug-in interface and the
-// effect class.
-#include <new>
-
-#include "effect/router.h"
+// The exported entry points of a plug-in product: each call makes one instance of the
+// product's effect.
+#include "plugin/entry_guard.h"
 #include "plugin/vst2_abi.h"
-#include "runtime/callbacks.h"
+#include "product/effect_factory.h"
+#include "runtime/instance_factory.h"
 
 #if defined(_WIN32)
 // The module-definition file exports the entry points.
@@ -15,13 +14,10 @@
 
 namespace {
 
+// An instance that cannot be built is null.
 AEffect* MakeInstance(audioMasterCallback hostCallback) {
-    try {
-        return CreateInstance(new TZoltEffect, hostCallback);
-    } catch (...) {
-        // Nothing may escape into the host; an instance that cannot be built is null.
-        return nullptr;
-    }
+    return Guarded([&] { return CreateInstance(NewEffect(), hostCallback); },
+                   static_cast<AEffect*>(nullptr));
 }
 
 }  // namespace
