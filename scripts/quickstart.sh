@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Builds everything, writes a 16-channel demo file and renders it through the router with
-# buses 1, 3 and 5 enabled, then shows the levels of every channel in and out.
+# Builds the plug-in and vst2host (no tests, no benchmarks), writes a 16-channel demo file and
+# renders it through the router with buses 1, 3 and 5 enabled, then shows the levels of every
+# channel in and out.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
-cmake -S . -B build -DLOTTA_BUILD_TOOLS=ON
-cmake --build build -j"$(nproc)"
+scripts/install-deps.sh build
+cmake -S . -B build -DBUILD_TESTING=OFF -DLOTTA_BUILD_BENCH=OFF
+cmake --build build -j"$(nproc)" --target lotta_router vst2host
 vst2host=build/tools/vst2host/vst2host
 echo
 $vst2host info build/lotta_router.so

@@ -1,46 +1,73 @@
 #!/usr/bin/env bash
-# Builds and runs the whole test suite: a normal build, one with the address and
-# undefined-behaviour sanitizers (any report fails the run), then the 64-bit and 32-bit
-# Windows DLLs cross-built with mingw-w64 and tested under Wine.
+# Builds and runs the test suite, one stage or several:
+#   scripts/test.sh [native] [sanitize] [windows]
+#     native    the normal Linux build (preset "native") and all its tests
+#     sanitize  the same with address and undefined-behaviour sanitizers; any report fails
+#     windows   both Windows DLLs cross-built with mingw-w64, their tests under Wine
+# No argument runs every stage, in that order.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-scripts/install-deps.sh
 jobs="$(nproc)"
+stages=("$@")
+[ ${#stages[@]} -gt 0 ] || stages=(native sanitize windows)
+for stage in "${stages[@]}"; do
+  case $stage in
+    native | sanitize | windows) ;;
+    *) echo "test.sh: unknown stage '$stage' (native, sanitize, windows)" >&2; exit 2 ;;
+  esac
+done
 
-echo "== normal build =="
-cmake -S . -B build -DLOTTA_SANITIZE=OFF -DLOTTA_BUILD_TESTS=ON -DLOTTA_BUILD_TOOLS=ON -DLOTTA_BUILD_BENCH=ON
-cmake --build build -j"$jobs"
-ctest --test-dir build --output-on-failure -j"$jobs"
+native() {
+  echo "== native build =="
+  scripts/install-deps.sh tests
+  cmake --preset native
+  cmake --build --preset native -j"$jobs"
+  ctest --preset native -j"$jobs"
+}
 
-echo "== sanitizer build =="
-cmake -S . -B build-sanitize -DLOTTA_SANITIZE=ON -DLOTTA_BUILD_TESTS=ON -DLOTTA_BUILD_TOOLS=ON -DLOTTA_BUILD_BENCH=OFF
-cmake --build build-sanitize -j"$jobs"
-ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=1 \
-UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-  ctest --test-dir build-sanitize --output-on-failure -j"$jobs"
+sanitize() {
+  echo "== sanitizer build =="
+  scripts/install-deps.sh tests
+  cmake --preset sanitize
+  cmake --build --preset sanitize -j"$jobs"
+  ctest --preset sanitize -j"$jobs"
+}
 
-arches=(x86_64)
-if scripts/enable-i386-emulation.sh; then
-  arches+=(i686)
-else
-  echo "NOTE: the 32-bit Windows DLL is built but its tests are skipped on this machine"
-fi
-for arch in x86_64 i686; do
-  echo "== Windows $arch build =="
-  dir=build-win-$arch
-  # Release: without debug information the cross builds take half the time.
-  cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-$arch.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DLOTTA_BUILD_TESTS=ON -DLOTTA_BUILD_TOOLS=ON -DLOTTA_BUILD_BENCH=OFF \
-    -DLOTTA_REFERENCE_BUILD_DIR="$root/build" -DLOTTA_REFERENCE_SCENE_DIR="$root/build/scenes"
-  cmake --build "$dir" -j"$jobs"
-  if [[ " ${arches[*]} " != *" $arch "* ]]; then continue; fi
-  echo "== Windows $arch tests under Wine =="
+windows() {
+  scripts/install-deps.sh tests windows
+  # The Windows tests compare with the native build's vst2host report and drawn scene.
+  if [ ! -x build/tools/vst2host/vst2host ]; then
+    cmake --preset native
+    cmake --build --preset native -j"$jobs" --target vst2host lotta_router editor_tests
+    build/tests/editor/editor_tests --gtest_filter='Scene.*' >/dev/null
+  fi
+  local arches=(x86_64)
+  if scripts/enable-i386-emulation.sh; then
+    arches+=(i686)
+  else
+    echo "NOTE: the 32-bit Windows DLL is built but its tests are skipped on this machine"
+  fi
+  for arch in x86_64 i686; do
+    echo "== Windows $arch build =="
+    local dir=build-win-$arch
+    # Release (in the preset): without debug information the cross builds take half the time.
+    cmake --preset "windows-$arch"
+    cmake --build --preset "windows-$arch" -j"$jobs"
+    if [[ " ${arches[*]} " != *" $arch "* ]]; then continue; fi
+    echo "== Windows $arch tests under Wine =="
+    windows_tests "$dir"
+  done
+}
+
+windows_tests() {
+  local dir=$1
   # Wine makes windows on an X server; one private Xvfb serves every Wine process of the run
   # (a prefix's desktop keeps the display it started with).
+  local displayFile
   displayFile=$(mktemp)
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$displayFile" 2>/dev/null &
-  xvfb=$!
+  local xvfb=$!
   trap 'kill "$xvfb" 2>/dev/null' EXIT
   for _ in $(seq 200); do grep -q . "$displayFile" && break; sleep 0.1; done
   export DISPLAY=":$(head -n 1 "$displayFile")" LOTTA_SHARED_DISPLAY=1
@@ -57,5 +84,9 @@ for arch in x86_64 i686; do
   wait "$xvfb" 2>/dev/null || true
   trap - EXIT
   unset WINEPREFIX DISPLAY LOTTA_SHARED_DISPLAY
+}
+
+for stage in "${stages[@]}"; do
+  "$stage"
 done
-echo "All tests passed."
+echo "All tests passed: ${stages[*]}."

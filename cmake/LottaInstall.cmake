@@ -1,0 +1,51 @@
+# Where things go on install, and the packages CPack makes from that.
+#   Linux:   <prefix>/lib/vst/lotta_router.so, <prefix>/bin/vst2host,
+#            <prefix>/share/doc/lotta_router/README.md
+#   Windows: the DLL, vst2host.exe and a short text at the top of the folder, as users unzip
+#            it straight into their VST folder or anywhere else.
+include(GNUInstallDirs)
+
+if(WIN32)
+  install(TARGETS lotta_router RUNTIME DESTINATION . LIBRARY DESTINATION .)
+  if(TARGET vst2host)
+    install(TARGETS vst2host RUNTIME DESTINATION .)
+  endif()
+  install(FILES ${PROJECT_SOURCE_DIR}/product/INSTALL-windows.txt DESTINATION . RENAME README.txt)
+else()
+  # lib/vst under /usr and /usr/local is where Linux hosts look for VST 2 plug-ins by default.
+  # Not the multiarch libdir: hosts look in lib/vst itself.
+  install(TARGETS lotta_router LIBRARY DESTINATION lib/vst)
+  if(TARGET vst2host)
+    install(TARGETS vst2host RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  endif()
+  install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/lotta_router)
+endif()
+
+set(CPACK_PACKAGE_NAME lotta_router)
+set(CPACK_PACKAGE_VENDOR Kelvane)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "Kelvane_Lotta router: a VST 2 effect that copies inputs 1/2 to any of eight stereo buses")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CHECKSUM SHA256)
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
+if(WIN32)
+  set(CPACK_GENERATOR ZIP)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(CPACK_SYSTEM_NAME win32)
+  else()
+    set(CPACK_SYSTEM_NAME win64)
+  endif()
+  # The files sit at the top of the archive, ready to drop into a VST folder.
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+else()
+  set(CPACK_GENERATOR TGZ)
+  set(CPACK_SYSTEM_NAME ${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR})
+  # Unpacked over a prefix (/usr/local, ~/.local) the files land where install puts them.
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+endif()
+include(CPack)
+if(WIN32)
+  set(LOTTA_PACKAGE_FILE ${CPACK_PACKAGE_NAME}-${CPACK_PACKAGE_VERSION}-${CPACK_SYSTEM_NAME}.zip)
+else()
+  set(LOTTA_PACKAGE_FILE ${CPACK_PACKAGE_NAME}-${CPACK_PACKAGE_VERSION}-${CPACK_SYSTEM_NAME}.tar.gz)
+endif()
