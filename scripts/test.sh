@@ -18,21 +18,16 @@ for stage in "${stages[@]}"; do
   esac
 done
 
-native() {
-  echo "== native build =="
+# A Linux stage: install, configure, build and test one preset.
+linux_stage() {
+  echo "== $1 build =="
   scripts/install-deps.sh tests
-  cmake --preset native
-  cmake --build --preset native -j"$jobs"
-  ctest --preset native -j"$jobs"
+  cmake --preset "$1"
+  cmake --build --preset "$1" -j"$jobs"
+  ctest --preset "$1" -j"$jobs"
 }
-
-sanitize() {
-  echo "== sanitizer build =="
-  scripts/install-deps.sh tests
-  cmake --preset sanitize
-  cmake --build --preset sanitize -j"$jobs"
-  ctest --preset sanitize -j"$jobs"
-}
+native() { linux_stage native; }
+sanitize() { linux_stage sanitize; }
 
 windows() {
   scripts/install-deps.sh tests windows
