@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "runtime/channel_routes.h"
 #include "runtime/script_numbers.h"
 
 namespace {
@@ -51,7 +50,7 @@ bool RouteCall(TZoltEffect& effect, Sample** inputs, Sample** outputs, int32_t c
                 break;
         }
     }
-    if (!RouteChannels(routes, inputs, outputs, kChannels, frames)) return false;
+    if (!effect.blockRouter.Route(routes, inputs, outputs, kChannels, frames)) return false;
     effect.vars.CopyHostVariables();
     effect.inputLeft = left;
     effect.inputRight = right;

@@ -2,6 +2,7 @@
 // output buses whose switch is on.
 #pragma once
 
+#include "runtime/channel_routes.h"
 #include "runtime/standard_variables.h"
 #include "runtime/zolt.h"
 
@@ -39,4 +40,5 @@ class TZoltEffect : public TZolt {
     double slotIndex = 0.0;
     double inputLeft = 0.0;
     double inputRight = 0.0;
+    ChannelRouter blockRouter;  // [audio] the block path's copies
 };

@@ -8,76 +8,112 @@ namespace {
 
 constexpr int32_t kMaxBuffers = 2 * kMaxRoutedChannels;
 
-// One output buffer and the write that fills it.
-struct Write {
-    uint8_t channel;  // the lowest output channel on the buffer
-    uint8_t target;   // buffer numbers, in address order
-    uint8_t source;
+struct Slot {
+    uint64_t address;
+    int32_t index;
 };
 
-// Numbers the distinct buffers of a call (inputs first in `number`, then outputs) in address
-// order. False when two buffers share bytes without being the same buffer: the per-frame
-// loop's stores then feed later frames' loads, which no block order reproduces.
+// The channels' buffers by address, each with first + its channel as index. Insertion sort:
+// hosts mostly allocate channels in order, so it rarely moves much.
 template <typename Sample>
-bool NumberBuffers(Sample** inputs, Sample** outputs, int32_t channels, int32_t frames,
-                   uint8_t* number, int32_t& count) {
-    struct Slot {
-        uint64_t address;
-        int32_t index;
-    };
-    Slot slots[kMaxBuffers];
-    const int32_t slotCount = 2 * channels;
-    // Insertion sort: hosts mostly allocate channels in order, so it rarely moves much.
-    for (int32_t i = 0; i < slotCount; ++i) {
-        const Sample* p = i < channels ? inputs[i] : outputs[i - channels];
-        const Slot slot{static_cast<uint64_t>(reinterpret_cast<uintptr_t>(p)), i};
-        int32_t k = i;
+void SortSlots(Sample** buffers, int32_t first, int32_t channels, Slot* slots) {
+    for (int32_t c = 0; c < channels; ++c) {
+        const Slot slot{static_cast<uint64_t>(reinterpret_cast<uintptr_t>(buffers[c])), first + c};
+        int32_t k = c;
         for (; k > 0 && slots[k - 1].address > slot.address; --k) slots[k] = slots[k - 1];
         slots[k] = slot;
     }
-    const uint64_t bytes = sizeof(Sample) * static_cast<uint64_t>(frames);
+}
+
+// One output buffer and the write that fills it.
+struct Write {
+    uint8_t channel;  // the lowest output channel on the buffer
+    uint8_t target;   // buffer numbers
+    uint8_t source;
+    ChannelRoute::Kind kind;
+};
+
+}  // namespace
+
+// Numbers the distinct buffers of a call in address order and notes the smallest distance
+// between two of them.
+template <typename Sample>
+void ChannelRouter::NumberBuffers(Sample** inputs, Sample** outputs, int32_t channels) {
+    Slot inputSlots[kMaxRoutedChannels];
+    Slot outputSlots[kMaxRoutedChannels];
+    SortSlots(inputs, 0, channels, inputSlots);
+    SortSlots(outputs, channels, channels, outputSlots);
+    // Hosts often allocate all outputs below or above all inputs: sorting the two apart and
+    // merging them keeps that linear.
+    const int32_t slotCount = 2 * channels;
     int32_t id = 0;
-    for (int32_t k = 0; k < slotCount; ++k) {
-        if (k > 0 && slots[k].address != slots[k - 1].address) {
-            if (slots[k].address - slots[k - 1].address < bytes) return false;
+    uint64_t previous = 0;
+    smallestGap_ = UINT64_MAX;
+    for (int32_t i = 0, o = 0, k = 0; k < slotCount; ++k) {
+        const bool takeInput =
+            o == channels || (i < channels && inputSlots[i].address <= outputSlots[o].address);
+        const Slot slot = takeInput ? inputSlots[i++] : outputSlots[o++];
+        if (k > 0 && slot.address != previous) {
+            if (slot.address - previous < smallestGap_) smallestGap_ = slot.address - previous;
             ++id;
         }
-        number[slots[k].index] = static_cast<uint8_t>(id);
+        previous = slot.address;
+        number_[slot.index] = static_cast<uint8_t>(id);
+        buffers_[slot.index] = static_cast<uintptr_t>(slot.address);
     }
-    count = slotCount > 0 ? id + 1 : 0;
-    return true;
+    channels_ = channels;
+    bufferCount_ = slotCount > 0 ? id + 1 : 0;
 }
 
 template <typename Sample>
-bool Route(const ChannelRoute* routes, Sample** inputs, Sample** outputs, int32_t channels,
-           int32_t frames) {
+bool ChannelRouter::RouteCall(const ChannelRoute* routes, Sample** inputs, Sample** outputs,
+                              int32_t channels, int32_t frames) {
     if (channels < 0 || channels > kMaxRoutedChannels) return false;
     for (int32_t c = 0; c < channels; ++c) {
         if (routes[c].kind != ChannelRoute::kSilence && routes[c].input >= channels) return false;
     }
     if (frames <= 0) return true;
-    uint8_t number[kMaxBuffers];
-    int32_t bufferCount = 0;
-    if (!NumberBuffers(inputs, outputs, channels, frames, number, bufferCount)) return false;
+    bool same = channels == channels_;
+    for (int32_t c = 0; same && c < channels; ++c) {
+        same = buffers_[c] == reinterpret_cast<uintptr_t>(inputs[c]) &&
+               buffers_[channels + c] == reinterpret_cast<uintptr_t>(outputs[c]);
+    }
+    if (!same) NumberBuffers(inputs, outputs, channels);
+    // Buffers closer than a block share bytes without being the same: the per-frame loop's
+    // stores then feed later frames' loads, which no block order reproduces.
+    if (sizeof(Sample) * static_cast<uint64_t>(frames) > smallestGap_) return false;
 
     // One write per output buffer: where channels share one, the lowest channel's value is
-    // what the per-frame stores leave, so the others need not run.
+    // what the per-frame stores leave, so the others need not run. A guarded copy of a block
+    // without NaN or infinity is a plain copy; each source is looked at once, before any
+    // write could change it.
     Write writes[kMaxRoutedChannels];
     int32_t writeCount = 0;
     uint64_t written = 0;
+    uint64_t looked = 0;
+    uint64_t clean = 0;
     uint32_t readers[kMaxBuffers];  // per buffer: the writes that read it
-    std::memset(readers, 0, sizeof(uint32_t) * static_cast<size_t>(bufferCount));
+    std::memset(readers, 0, sizeof(uint32_t) * static_cast<size_t>(bufferCount_));
     for (int32_t c = 0; c < channels; ++c) {
-        const uint8_t target = number[channels + c];
+        const uint8_t target = number_[channels + c];
         if (written >> target & 1u) continue;
         written |= uint64_t{1} << target;
         Write& w = writes[writeCount];
         w.channel = static_cast<uint8_t>(c);
         w.target = target;
         w.source = target;
-        if (routes[c].kind != ChannelRoute::kSilence) {
-            w.source = number[routes[c].input];
+        w.kind = routes[c].kind;
+        if (w.kind != ChannelRoute::kSilence) {
+            w.source = number_[routes[c].input];
             readers[w.source] |= uint32_t{1} << writeCount;
+        }
+        if (w.kind == ChannelRoute::kGuardedCopy) {
+            const uint64_t bit = uint64_t{1} << w.source;
+            if (!(looked & bit)) {
+                looked |= bit;
+                if (!AnyNonFinite(inputs[routes[c].input], frames)) clean |= bit;
+            }
+            if (clean & bit) w.kind = ChannelRoute::kCopy;
         }
         ++writeCount;
     }
@@ -103,10 +139,9 @@ bool Route(const ChannelRoute* routes, Sample** inputs, Sample** outputs, int32_
     const size_t bytes = sizeof(Sample) * static_cast<size_t>(frames);
     for (int32_t k = 0; k < ordered; ++k) {
         const Write& w = writes[order[k]];
-        const ChannelRoute route = routes[w.channel];
         Sample* out = outputs[w.channel];
-        const Sample* in = inputs[route.input];
-        switch (route.kind) {
+        const Sample* in = inputs[routes[w.channel].input];
+        switch (w.kind) {
             case ChannelRoute::kSilence:
                 std::memset(out, 0, bytes);  // all bits clear: +0.0
                 break;
@@ -121,14 +156,12 @@ bool Route(const ChannelRoute* routes, Sample** inputs, Sample** outputs, int32_
     return true;
 }
 
-}  // namespace
-
-bool RouteChannels(const ChannelRoute* routes, float** inputs, float** outputs, int32_t channels,
-                   int32_t frames) {
-    return Route(routes, inputs, outputs, channels, frames);
+bool ChannelRouter::Route(const ChannelRoute* routes, float** inputs, float** outputs,
+                          int32_t channels, int32_t frames) {
+    return RouteCall(routes, inputs, outputs, channels, frames);
 }
 
-bool RouteChannels(const ChannelRoute* routes, double** inputs, double** outputs, int32_t channels,
-                   int32_t frames) {
-    return Route(routes, inputs, outputs, channels, frames);
+bool ChannelRouter::Route(const ChannelRoute* routes, double** inputs, double** outputs,
+                          int32_t channels, int32_t frames) {
+    return RouteCall(routes, inputs, outputs, channels, frames);
 }

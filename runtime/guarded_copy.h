@@ -10,3 +10,8 @@
 // NaN changes a result. out may be in; otherwise the two ranges must not overlap.
 void GuardedCopy(float* out, const float* in, int32_t frames);
 void GuardedCopy(double* out, const double* in, int32_t frames);
+
+// [any] Whether any of the first `frames` samples is NaN or infinite, so that a block without
+// one can be copied as it is.
+bool AnyNonFinite(const float* in, int32_t frames);
+bool AnyNonFinite(const double* in, int32_t frames);

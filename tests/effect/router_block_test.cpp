@@ -147,9 +147,18 @@ class Builder {
         end_ += length;
         return start;
     }
+    // Fills the arena; ordinary audio has no NaN or infinity at all, or one now and then.
     void Finish() {
         call_.arena.resize(end_ + 1 + rng_() % 8);
         for (Sample& s : call_.arena) s = RandomSample<Sample>(rng_);
+        const uint64_t mode = rng_() % 3;
+        if (mode == 0) return;
+        for (Sample& s : call_.arena) {
+            if (!std::isfinite(s)) s = Sample(0.5);
+        }
+        if (mode == 2) {
+            call_.arena[rng_() % call_.arena.size()] = std::numeric_limits<Sample>::infinity();
+        }
     }
 
   private:
@@ -456,6 +465,33 @@ TYPED_TEST(RouterBlockTest, RandomCallsMatchThePerFrameLoop) {
     // Most random sharing is orderable; a test that always fell back would compare nothing.
     EXPECT_GT(blockCalls, 1000);
     EXPECT_GT(sharingBlockCalls, 100);
+}
+
+// The same buffers call after call, as hosts hand them over: switches flipped between calls,
+// and blocks that grow until two buffers a fixed distance apart share samples.
+TYPED_TEST(RouterBlockTest, RepeatedBuffersFollowTheirSwitchesAndSizes) {
+    Router router;
+    std::mt19937_64 rng(99);
+    // Buffers of 200 samples; output 4 moves within input 9's, the rest stays.
+    Call<TypeParam> call = MakeCall<TypeParam>(rng, Layout::kSeparate, 200);
+    const size_t input9 = call.in[9];
+    const struct {
+        size_t distance;  // of output 4 after input 9
+        int32_t frames;
+    } steps[] = {{40, 1},  {40, 17}, {40, 40}, {40, 41}, {40, 64}, {40, 40},
+                 {10, 20}, {0, 20},  {10, 10}, {10, 11}, {40, 3}};
+    for (const auto& step : steps) {
+        call.out[4] = input9 + step.distance;
+        call.frames = step.frames;
+        const bool apart = step.distance == 0 || step.frames <= static_cast<int32_t>(step.distance);
+        for (int combination : {0, 255, 0x55, 0xaa, 2, 0}) {
+            for (int bus = 0; bus < 8; ++bus)
+                call.switches[bus] = combination >> bus & 1 ? 1.0 : 0.0;
+            SCOPED_TRACE(std::to_string(step.distance) + " apart, buses " +
+                         std::to_string(combination));
+            EXPECT_EQ(CompareCall(router, call, RandomVariables(rng)), apart);
+        }
+    }
 }
 
 // Switch values restored from a chunk: exactly 1.0 is on, 0.999, 2.0, -1.0 and NaN are off.
