@@ -23,7 +23,8 @@ class TZoltEffect : public TZolt {
     // [audio] The routing of a whole call, as whole-buffer copies. The switches are read once
     // per call, so a switch that another thread flips takes effect at the next call rather
     // than the next frame; nothing orders the two threads anyway. Declines (false) what only
-    // the per-frame loop gets right: another channel count, buffers that partly overlap.
+    // the per-frame loop gets right: another channel count, buffers that partly overlap,
+    // outputs written onto each other's inputs in a circle.
     bool RunSampleBlock(float** inputs, float** outputs, int32_t channels, int32_t frames) override;
     bool RunSampleBlock(double** inputs, double** outputs, int32_t channels,
                         int32_t frames) override;
