@@ -10,6 +10,53 @@ constexpr int32_t kChannels = 16;
 // Section code never loops more often than this, whatever its condition says.
 constexpr int kLoopLimit = 1000000;
 constexpr int kSerializedSliders = 64;
+
+// The sample section below over a whole call: bus 1 silent when off, buses 2 to 8 their own
+// inputs when off, every enabled bus a guarded copy of inputs 1/2. The variables end as the
+// call's last frame would leave them, read before any copy can overwrite an input.
+template <typename Sample>
+bool RouteCall(TZoltEffect& effect, Sample** inputs, Sample** outputs, int32_t channels,
+               int32_t frames) {
+    if (channels != kChannels) return false;
+    if (frames == 0) return true;
+    ChannelRoute routes[kChannels];
+    for (int bus = 1; bus <= TZoltEffect::kBusCount; ++bus) {
+        const bool enabled = LoadShared(effect.sliderValues[2 * bus - 1]) == 1.0;
+        for (int side = 0; side < 2; ++side) {
+            ChannelRoute& route = routes[2 * bus - 2 + side];
+            if (enabled) {
+                route = {ChannelRoute::kGuardedCopy, static_cast<uint8_t>(side)};
+            } else if (bus > 1) {
+                route = {ChannelRoute::kCopy, static_cast<uint8_t>(2 * bus - 2 + side)};
+            }
+        }
+    }
+    const auto last = static_cast<size_t>(frames - 1);
+    double left = 0.0;
+    double right = 0.0;
+    GuardedStore(left, static_cast<double>(inputs[0][last]));
+    GuardedStore(right, static_cast<double>(inputs[1][last]));
+    double lastFrame[kChannels];
+    for (int32_t c = 0; c < kChannels; ++c) {
+        switch (routes[c].kind) {
+            case ChannelRoute::kSilence:
+                lastFrame[c] = 0.0;
+                break;
+            case ChannelRoute::kGuardedCopy:
+                lastFrame[c] = routes[c].input == 0 ? left : right;
+                break;
+            case ChannelRoute::kCopy:
+                lastFrame[c] = static_cast<double>(inputs[c][last]);
+                break;
+        }
+    }
+    if (!effect.blockRouter.Route(routes, inputs, outputs, kChannels, frames)) return false;
+    effect.vars.CopyHostVariables();
+    effect.inputLeft = left;
+    effect.inputRight = right;
+    for (int32_t c = 0; c < kChannels; ++c) effect.samples[c] = lastFrame[c];
+    return true;
+}
 }  // namespace
 
 TZoltEffect::TZoltEffect() {
@@ -63,6 +110,16 @@ void TZoltEffect::RunSample() {
             if (LoadShared(enabled) == 1.0) GuardedStore(samples[2 * bus - 1], inputRight);
         }
     }
+}
+
+bool TZoltEffect::RunSampleBlock(float** inputs, float** outputs, int32_t channels,
+                                 int32_t frames) {
+    return RouteCall(*this, inputs, outputs, channels, frames);
+}
+
+bool TZoltEffect::RunSampleBlock(double** inputs, double** outputs, int32_t channels,
+                                 int32_t frames) {
+    return RouteCall(*this, inputs, outputs, channels, frames);
 }
 
 // The router has no interface of its own: its graphics section starts the frame and selects

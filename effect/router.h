@@ -2,6 +2,7 @@
 // output buses whose switch is on.
 #pragma once
 
+#include "runtime/channel_routes.h"
 #include "runtime/standard_variables.h"
 #include "runtime/zolt.h"
 
@@ -19,6 +20,14 @@ class TZoltEffect : public TZolt {
     void RunBlock() override;
     // [audio thread] Sample section: the routing, once per frame.
     void RunSample() override;
+    // [audio] The routing of a whole call, as whole-buffer copies. The switches are read once
+    // per call, so a switch that another thread flips takes effect at the next call rather
+    // than the next frame; nothing orders the two threads anyway. Declines (false) what only
+    // the per-frame loop gets right: another channel count, buffers that partly overlap,
+    // outputs written onto each other's inputs in a circle.
+    bool RunSampleBlock(float** inputs, float** outputs, int32_t channels, int32_t frames) override;
+    bool RunSampleBlock(double** inputs, double** outputs, int32_t channels,
+                        int32_t frames) override;
     // [host thread, open]
     void Reset() override;
     // [resume/state thread] Initialisation section.
@@ -32,4 +41,5 @@ class TZoltEffect : public TZolt {
     double slotIndex = 0.0;
     double inputLeft = 0.0;
     double inputRight = 0.0;
+    ChannelRouter blockRouter;  // [audio] the block path's copies
 };

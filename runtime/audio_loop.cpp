@@ -1,11 +1,14 @@
 #include "runtime/audio_loop.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "plugin/host_services.h"
 #include "runtime/zolt.h"
 
 namespace {
+
+std::atomic<bool> perFrameForced{false};
 
 // The channel count of a path, read once per instance from the inputs the adapter
 // announced, and bounded by the sample variables that exist.
@@ -57,7 +60,12 @@ void Process(COrbel* adapter, Sample** inputs, Sample** outputs, int32_t frames,
     const int32_t n = PathChannels(adapter, effect->*channelsField);
     if (!ChannelsPresent(inputs, n) || !ChannelsPresent(outputs, n)) return;
     effect->RunBlock();
-    RunFrames(*effect, inputs, outputs, n, std::max(frames, 0));
+    frames = std::max(frames, 0);
+    if (!perFrameForced.load(std::memory_order_relaxed) &&
+        effect->RunSampleBlock(inputs, outputs, n, frames)) {
+        return;
+    }
+    RunFrames(*effect, inputs, outputs, n, frames);
 }
 
 }  // namespace
@@ -69,4 +77,8 @@ void RuntimeProcessReplacing(COrbel* adapter, float** inputs, float** outputs, i
 void RuntimeProcessDoubleReplacing(COrbel* adapter, double** inputs, double** outputs,
                                    int32_t frames) {
     Process(adapter, inputs, outputs, frames, &CZoltSamples::doublePathChannels);
+}
+
+void ForcePerFrameLoop(bool force) {
+    perFrameForced.store(force, std::memory_order_relaxed);
 }

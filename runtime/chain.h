@@ -44,6 +44,19 @@ class CZoltSamples : public CZoltSliders {
     // Block section, once per host block; sample section, once per frame.
     virtual void RunBlock() {}
     virtual void RunSample() {}
+    // [audio] The sample section over a whole call, for effects that have such a path. It
+    // answers true when it has left the outputs, the sample variables and its own variables
+    // as running the sample section once per frame would have; false, having changed
+    // nothing, sends the call through the per-frame loop, which stays the reference.
+    virtual bool RunSampleBlock(float** inputs, float** outputs, int32_t channels, int32_t frames) {
+        (void)inputs, (void)outputs, (void)channels, (void)frames;
+        return false;
+    }
+    virtual bool RunSampleBlock(double** inputs, double** outputs, int32_t channels,
+                                int32_t frames) {
+        (void)inputs, (void)outputs, (void)channels, (void)frames;
+        return false;
+    }
 
     double samples[kMaxChannels] = {};
     // Channel count of each process path, read from the adapter at this instance's first

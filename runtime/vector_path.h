@@ -1,6 +1,6 @@
-// Whether the transform and complex-multiply code takes its AVX2/FMA path. The plug-in
-// must run on any x86 processor, so the choice is made at run time; the plain C++ path is
-// always there and gives the same results within rounding.
+// Whether the transform, complex-multiply and block-copy code takes its AVX2 path. The
+// plug-in must run on any x86 processor, so the choice is made at run time; the plain C++
+// path is always there and gives the same results (within rounding for the transforms).
 #pragma once
 
 #include <atomic>

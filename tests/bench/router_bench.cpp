@@ -1,11 +1,18 @@
 // Times the router's two process paths through its exported entry, next to a plain copy of
-// the same sixteen channels.
+// the same sixteen channels (one memcpy per channel). Each size and precision runs the copy and
+// the three bus patterns back to back, so that load from other processes hits them alike.
+// Ends with a table: frames, precision, buses, router, copy, and router/copy last, from the
+// median of the repetitions when there are several.
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "plugin/vst2_abi.h"
@@ -48,7 +55,8 @@ void SetBuses(AEffect* effect, int64_t pattern) {
 template <typename Sample>
 struct Buffers {
     explicit Buffers(int frames)
-        : in(kChannels, std::vector<Sample>(frames)), out(kChannels, std::vector<Sample>(frames)) {
+        : in(kChannels, std::vector<Sample>(std::max(frames, 1))),
+          out(kChannels, std::vector<Sample>(std::max(frames, 1))) {
         for (int c = 0; c < kChannels; ++c) {
             for (int j = 0; j < frames; ++j) in[c][j] = static_cast<Sample>((j % 97) * 0.01 - c);
             inPtr.push_back(in[c].data());
@@ -66,24 +74,24 @@ void Process(AEffect* effect, double** in, double** out, int32_t frames) {
     effect->processDoubleReplacing(effect, in, out, frames);
 }
 
-// processReplacing for float, processDoubleReplacing for double.
+// processReplacing for float, processDoubleReplacing for double; the host's time request
+// and the rest of the per-call work count in.
 template <typename Sample>
-void BM_Router(benchmark::State& state) {
+void Router(benchmark::State& state, int frames, int buses) {
     AEffect* effect = OpenRouter();
-    SetBuses(effect, state.range(1));
-    const auto frames = static_cast<int32_t>(state.range(0));
+    SetBuses(effect, buses);
     Buffers<Sample> b(frames);
     for (auto _ : state) {
         Process(effect, b.inPtr.data(), b.outPtr.data(), frames);
         benchmark::DoNotOptimize(b.out[15][0]);
+        benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * frames);
     effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
 }
 
 template <typename Sample>
-void BM_PlainCopy(benchmark::State& state) {
-    const auto frames = static_cast<int>(state.range(0));
+void PlainCopy(benchmark::State& state, int frames) {
     Buffers<Sample> b(frames);
     for (auto _ : state) {
         for (int c = 0; c < kChannels; ++c) {
@@ -94,18 +102,88 @@ void BM_PlainCopy(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * frames);
 }
 
-void RouterArgs(benchmark::internal::Benchmark* b) {
-    b->ArgNames({"frames", "buses"});
-    for (int frames : {32, 512, 4096}) {
-        for (int buses : {kAllOff, kAllOn, kAlternating}) b->Args({frames, buses});
+// Keeps the time of every finished benchmark: the median when there are repetitions,
+// otherwise the single run.
+class Collector : public benchmark::ConsoleReporter {
+  public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
+            std::string name = run.benchmark_name();
+            if (run.run_type == Run::RT_Aggregate) {
+                name = name.substr(0, name.rfind('_'));
+            } else if (times.count(name)) {
+                continue;  // a repetition: the median follows
+            }
+            times[name] = run.GetAdjustedRealTime();
+        }
+    }
+    double Time(const std::string& name) const {
+        auto found = times.find(name);
+        return found == times.end() ? NAN : found->second;
+    }
+
+    std::map<std::string, double> times;
+};
+
+constexpr int kFrames[] = {32, 512, 4096};
+constexpr const char* kPrecisions[] = {"float", "double"};
+constexpr const char* kBusNames[] = {"off", "on", "alternating"};
+
+std::string Name(const char* what, const char* precision, int frames, int buses = -1) {
+    std::string name = std::string(what) + "/" + precision + "/" + std::to_string(frames);
+    return buses < 0 ? name : name + "/" + kBusNames[buses];
+}
+
+void Register() {
+    // The fixed part of a call: block section, wall clock, the host's time requests.
+    benchmark::RegisterBenchmark(Name("router", "float", 0, kAllOff).c_str(), Router<float>, 0,
+                                 kAllOff);
+    benchmark::RegisterBenchmark(Name("router", "double", 0, kAllOff).c_str(), Router<double>, 0,
+                                 kAllOff);
+    for (int frames : kFrames) {
+        for (const char* precision : kPrecisions) {
+            const bool isFloat = std::strcmp(precision, "float") == 0;
+            benchmark::RegisterBenchmark(Name("copy", precision, frames).c_str(),
+                                         isFloat ? PlainCopy<float> : PlainCopy<double>, frames);
+            for (int buses : {kAllOff, kAllOn, kAlternating}) {
+                benchmark::RegisterBenchmark(Name("router", precision, frames, buses).c_str(),
+                                             isFloat ? Router<float> : Router<double>, frames,
+                                             buses);
+            }
+        }
     }
 }
 
 }  // namespace
 
-BENCHMARK(BM_Router<float>)->Apply(RouterArgs);
-BENCHMARK(BM_Router<double>)->Apply(RouterArgs);
-BENCHMARK(BM_PlainCopy<float>)->ArgName("frames")->Arg(32)->Arg(512)->Arg(4096);
-BENCHMARK(BM_PlainCopy<double>)->ArgName("frames")->Arg(32)->Arg(512)->Arg(4096);
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    Register();
+    Collector collector;
+    benchmark::RunSpecifiedBenchmarks(&collector);
 
-BENCHMARK_MAIN();
+    std::printf(
+        "\nRouter against a plain copy of the same 16 channels (median real time per call, ns)\n");
+    std::printf("%8s %10s %12s %12s %12s %12s\n", "frames", "precision", "buses", "router", "copy",
+                "router/copy");
+    for (int frames : kFrames) {
+        for (const char* precision : kPrecisions) {
+            const double copy = collector.Time(Name("copy", precision, frames));
+            for (int buses : {kAllOff, kAllOn, kAlternating}) {
+                const double router = collector.Time(Name("router", precision, frames, buses));
+                std::printf("%8d %10s %12s %12.1f %12.1f %12.2f\n", frames, precision,
+                            kBusNames[buses], router, copy, router / copy);
+            }
+        }
+    }
+    std::printf(
+        "\nA call of 0 frames (block section and the host's time requests only): "
+        "float %.1f ns, double %.1f ns\n",
+        collector.Time(Name("router", "float", 0, kAllOff)),
+        collector.Time(Name("router", "double", 0, kAllOff)));
+    benchmark::Shutdown();
+    return 0;
+}
