@@ -1,6 +1,6 @@
 // The runtime's operations for the editor's entries of the callback table (draw and the
-// three mouse entries). The plug-in's entry leaves those entries empty; an editor that wants
-// them installs them.
+// three mouse entries). An instance carries them only when its effect asks for an editor
+// (TZolt::hasEditor); otherwise those entries stay empty.
 #pragma once
 
 #include <cstdint>

@@ -35,4 +35,8 @@ class TZolt : public CZoltMouse {
 
     int32_t lastRedrawTicks = 0;
     int32_t stateLoadCount = 0;
+    // Set by an effect class that makes an editor (createEditor, usually from Reset): the
+    // instance's callback table then carries the graphics section and the mouse events.
+    // Read once, when the instance is made.
+    bool hasEditor = false;
 };
