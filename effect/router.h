@@ -10,22 +10,23 @@ class TZoltEffect : public TZolt {
     static constexpr int kBusCount = 8;
     static constexpr int32_t kFontFaceSlot = 10000;
 
+    // [main]
     TZoltEffect();
     ~TZoltEffect() override = default;
 
-    // [any thread] Slider section.
+    // [any] Slider section.
     void RunSlider() override;
-    // [audio thread] Block section, once per host block.
+    // [audio & resumed] Block section, once per host block.
     void RunBlock() override;
-    // [audio thread] Sample section: the routing, once per frame.
+    // [audio & resumed] Sample section: the routing, once per frame.
     void RunSample() override;
-    // [host thread, open]
+    // [main] At effOpen.
     void Reset() override;
-    // [resume/state thread] Initialisation section.
+    // [any] Initialisation section, from resume and from the first state load.
     void RunInit() override;
-    // [editor thread] Graphics section.
+    // [main] Graphics section.
     void RunGraphics() override;
-    // [state thread] Exchanges sliders 1 to 64 with file slot 0.
+    // [any] Exchanges sliders 1 to 64 with file slot 0.
     void RunSerialize() override;
 
     StandardVariables vars;
