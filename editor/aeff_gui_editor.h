@@ -16,7 +16,7 @@ struct IdleClock {
 };
 const IdleClock& SystemIdleClock();
 
-// [editor thread] Every operation runs on the host's user-interface thread.
+// [main] Every operation: hosts drive their editors from their user-interface thread.
 class AEffGUIEditor : public AEffEditor, public VSTGUIEditorInterface {
   public:
     // Registers itself as effect's editor (which sets the has-editor flag).

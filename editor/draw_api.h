@@ -1,6 +1,8 @@
 // The flat drawing functions the adapter offers the runtime. Each takes the adapter first and
 // draws into the draw context attached to it; with no adapter or no attached context it does
 // nothing and returns 0 (0.0). Bitmap functions take the runtime's bitmap slot first.
+// Every function here is [main]: the graphics section draws while the effect view paints,
+// and the font cache they fill is not shared with other threads.
 #pragma once
 
 #include <cstdint>

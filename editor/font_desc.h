@@ -22,7 +22,7 @@ class CFontDesc : public CBaseObject {
     void setSize(double size);
     void setStyle(int32_t style);
 
-    // [editor thread] The platform font, made on first use; null when the face is not
+    // [main] The platform font, made on first use; null when the face is not
     // installed (text with it is invisible and measures 0).
     PlatformFont* platformFont();
     void releasePlatformFont();

@@ -11,7 +11,7 @@
 #include "editor/view_container.h"
 #include "editor/vstgui_editor_interface.h"
 
-// [editor thread] Every operation runs on the thread that made the frame.
+// [main] Every operation runs on the thread that made the frame: the host's UI thread.
 class CFrame : private GraphicsLibraryHold, public CViewContainer {
   public:
     // One reference for the caller. Without a parent window (or when the platform cannot

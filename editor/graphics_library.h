@@ -7,7 +7,7 @@
 
 class GraphicsLibrary {
   public:
-    // [editor thread] Not synchronised: bitmaps and frames live on the editor's thread.
+    // [main] Not synchronised: bitmaps and frames live on the host's UI thread.
     // False when the library could not start; the user then holds no reference.
     static bool Acquire();
     static void Release();

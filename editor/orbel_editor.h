@@ -8,6 +8,7 @@
 class COrbel;
 class COrbelView;
 
+// [main] Like every editor; made by createEditor, deleted with the adapter.
 class COrbelEditor : public AEffGUIEditor {
   public:
     // Registers itself as adapter's editor; the rectangle is (0, 0, width, height) in 16-bit

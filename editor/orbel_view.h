@@ -7,6 +7,7 @@
 
 class COrbel;
 
+// [main] Like the frame that holds it.
 class COrbelView : public CView {
   public:
     COrbelView(const CRect& size, COrbel* adapter);

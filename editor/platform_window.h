@@ -1,7 +1,7 @@
 // The seam between the portable frame and the operating system's window. The frame (view
 // tree, hit testing, pointer tracking, focus, invalidation, idle, drop dispatch) is the same
-// everywhere; a platform provides only what follows, on the editor's (user-interface)
-// thread.
+// everywhere; a platform provides only what follows. Everything here is [main]: editors
+// live on the host's user-interface thread.
 //
 // A platform window is made by CreatePlatformWindow as a child of the host's window and
 // delivers what happens to it by calling the frame's public event operations:
@@ -74,7 +74,7 @@ using PlatformWindowFactory = std::unique_ptr<PlatformWindow> (*)(CFrame& frame,
 std::unique_ptr<PlatformWindow> CreatePlatformWindow(CFrame& frame, void* parent, int32_t width,
                                                      int32_t height);
 
-// Per-thread set-up an editor needs for its life, made by the editor's construction and
+// [main] Per-thread set-up an editor needs for its life, made by the editor's construction and
 // undone by its destruction. Win32: OleInitialize(nullptr) / OleUninitialize (drop targets
 // and shell links need OLE on the editor's thread). X11: nothing.
 void PlatformEditorThreadBegin();

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+// [main] Asked from inside the editor's own event handling.
 class VSTGUIEditorInterface {
   public:
     virtual ~VSTGUIEditorInterface() = default;

@@ -11,16 +11,17 @@ class TZoltEffect : public TZolt {
     static constexpr int kBusCount = 8;
     static constexpr int32_t kFontFaceSlot = 10000;
 
+    // [main]
     TZoltEffect();
     ~TZoltEffect() override = default;
 
-    // [any thread] Slider section.
+    // [any] Slider section.
     void RunSlider() override;
-    // [audio thread] Block section, once per host block.
+    // [audio & resumed] Block section, once per host block.
     void RunBlock() override;
-    // [audio thread] Sample section: the routing, once per frame.
+    // [audio & resumed] Sample section: the routing, once per frame.
     void RunSample() override;
-    // [audio] The routing of a whole call, as whole-buffer copies. The switches are read once
+    // [audio & resumed] The routing of a whole call, as whole-buffer copies. The switches are read once
     // per call, so a switch that another thread flips takes effect at the next call rather
     // than the next frame; nothing orders the two threads anyway. Declines (false) what only
     // the per-frame loop gets right: another channel count, buffers that partly overlap,
@@ -28,13 +29,13 @@ class TZoltEffect : public TZolt {
     bool RunSampleBlock(float** inputs, float** outputs, int32_t channels, int32_t frames) override;
     bool RunSampleBlock(double** inputs, double** outputs, int32_t channels,
                         int32_t frames) override;
-    // [host thread, open]
+    // [main] At effOpen.
     void Reset() override;
-    // [resume/state thread] Initialisation section.
+    // [any] Initialisation section, from resume and from the first state load.
     void RunInit() override;
-    // [editor thread] Graphics section.
+    // [main] Graphics section.
     void RunGraphics() override;
-    // [state thread] Exchanges sliders 1 to 64 with file slot 0.
+    // [any] Exchanges sliders 1 to 64 with file slot 0.
     void RunSerialize() override;
 
     StandardVariables vars;

@@ -7,6 +7,7 @@
 
 class AudioEffect;
 
+// [main] Hosts open, close, idle and size editors from their user-interface thread.
 class AEffEditor {
   public:
     explicit AEffEditor(AudioEffect* effect) : effect_(effect) {}

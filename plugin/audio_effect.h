@@ -9,80 +9,98 @@
 
 class AudioEffect {
   public:
-    // [loading thread] Builds the record the host will receive.
+    // [main] Builds the record the host will receive.
     AudioEffect(audioMasterCallback hostCallback, int32_t numPrograms, int32_t numParams);
+    // [main] From effClose, through the dispatcher; deletes the editor.
     virtual ~AudioEffect();
 
     AudioEffect(const AudioEffect&) = delete;
     AudioEffect& operator=(const AudioEffect&) = delete;
 
-    // [host UI/dispatcher thread]
+    // [any] Each opcode keeps the contract of the operation it reaches: hosts send most from
+    // [main], events from [audio], chunks and parameter texts from any thread.
     virtual intptr_t dispatcher(int32_t opcode, int32_t index, intptr_t value, void* ptr,
                                 float opt);
 
-    virtual void open() {}
-    virtual void close() {}
-    virtual void suspend() {}
-    virtual void resume() {}
-
-    virtual void setSampleRate(float sampleRate) { sampleRate_ = sampleRate; }
-    virtual void setBlockSize(int32_t blockSize) { blockSize_ = blockSize; }
-
-    // [audio thread]
-    virtual void processReplacing(float** inputs, float** outputs, int32_t sampleFrames) = 0;
-    virtual void processDoubleReplacing(double** /*inputs*/, double** /*outputs*/,
-                                        int32_t /*sampleFrames*/) {}
-
-    // [any thread] Hosts automate from their UI or automation threads while audio runs.
-    virtual void setParameter(int32_t /*index*/, float /*value*/) {}
-    virtual float getParameter(int32_t /*index*/) { return 0.0f; }
-    virtual void setParameterAutomated(int32_t index, float value);
-
-    virtual int32_t getProgram() { return curProgram_; }
-    virtual void setProgram(int32_t program) { curProgram_ = program; }
-    virtual void setProgramName(char* /*name*/) {}
-    virtual void getProgramName(char* name) { ClearText(name); }
-    virtual void getParameterLabel(int32_t /*index*/, char* label) { ClearText(label); }
-    virtual void getParameterDisplay(int32_t /*index*/, char* text) { ClearText(text); }
-    virtual void getParameterName(int32_t /*index*/, char* text) { ClearText(text); }
-
-    virtual int32_t getChunk(void** /*data*/, bool /*isPreset*/) { return 0; }
-    virtual int32_t setChunk(void* /*data*/, int32_t /*byteSize*/, bool /*isPreset*/) { return 0; }
-
+    // Identity: the record's fields and flags, set while the adapter is built (attach) and
+    // read by the host afterwards.
+    // [main]
     virtual void setUniqueID(int32_t id) { cEffect_.uniqueID = id; }
     virtual void setNumInputs(int32_t inputs) { cEffect_.numInputs = inputs; }
     virtual void setNumOutputs(int32_t outputs) { cEffect_.numOutputs = outputs; }
-
     virtual void canProcessReplacing(bool state) { SetFlag(effFlagsCanReplacing, state); }
     virtual void canDoubleReplacing(bool state) { SetFlag(effFlagsCanDoubleReplacing, state); }
     virtual void programsAreChunks(bool state) { SetFlag(effFlagsProgramChunks, state); }
+    virtual void hasVu(bool state) { SetFlag(effFlagsHasVu, state); }
+    virtual void hasClip(bool state) { SetFlag(effFlagsHasClip, state); }
+    virtual void canMono(bool state) { SetFlag(effFlagsCanMono, state); }
+    virtual void setRealtimeQualities(int32_t qualities) { cEffect_.realQualities = qualities; }
+    virtual void setOfflineQualities(int32_t qualities) { cEffect_.offQualities = qualities; }
+    // [any] The block section reports its latency here, on [audio].
     virtual void setInitialDelay(int32_t delay) { cEffect_.initialDelay = delay; }
-
-    virtual AEffEditor* getEditor() { return editor_; }
+    // [any]
     virtual AEffect* getAeffect() { return &cEffect_; }
-    virtual float getSampleRate() { return sampleRate_; }
-    virtual int32_t getBlockSize() { return blockSize_; }
 
-    virtual int32_t getMasterVersion();
-    virtual int32_t getCurrentUniqueId();
-    virtual void masterIdle();
-
+    // Parameters.
+    // [any] Hosts automate from their UI or automation threads while audio runs.
+    virtual void setParameter(int32_t /*index*/, float /*value*/) {}
+    virtual float getParameter(int32_t /*index*/) { return 0.0f; }
+    virtual void setParameterAutomated(int32_t index, float value);
+    virtual void getParameterLabel(int32_t /*index*/, char* label) { ClearText(label); }
+    virtual void getParameterDisplay(int32_t /*index*/, char* text) { ClearText(text); }
+    virtual void getParameterName(int32_t /*index*/, char* text) { ClearText(text); }
+    // [any] Value-to-text helpers for parameter displays; they touch nothing shared.
     virtual void dB2string(float value, char* text, int32_t maxLen);
     virtual void Hz2string(float samples, char* text, int32_t maxLen);
     virtual void ms2string(float samples, char* text, int32_t maxLen);
     virtual void float2string(float value, char* text, int32_t maxLen);
     virtual void int2string(int32_t value, char* text, int32_t maxLen);
 
+    // Programs and state.
+    // [any] Hosts ask for program names and save and restore state from any thread.
+    virtual int32_t getProgram() { return curProgram_; }
+    virtual void setProgram(int32_t program) { curProgram_ = program; }
+    virtual void setProgramName(char* /*name*/) {}
+    virtual void getProgramName(char* name) { ClearText(name); }
+    virtual int32_t getChunk(void** /*data*/, bool /*isPreset*/) { return 0; }
+    virtual int32_t setChunk(void* /*data*/, int32_t /*byteSize*/, bool /*isPreset*/) { return 0; }
+
+    // Processing.
+    // [main] effOpen.
+    virtual void open() {}
+    // [main & open] effClose and effMainsChanged; audio runs only between resume and suspend.
+    virtual void close() {}
+    virtual void suspend() {}
+    virtual void resume() {}
+    // [main] Stored; the runtime reads them back at its next initialisation.
+    virtual void setSampleRate(float sampleRate) { sampleRate_ = sampleRate; }
+    virtual void setBlockSize(int32_t blockSize) { blockSize_ = blockSize; }
+    // [any]
+    virtual float getSampleRate() { return sampleRate_; }
+    virtual int32_t getBlockSize() { return blockSize_; }
+    // [audio & resumed]
+    virtual void processReplacing(float** inputs, float** outputs, int32_t sampleFrames) = 0;
+    virtual void processDoubleReplacing(double** /*inputs*/, double** /*outputs*/,
+                                        int32_t /*sampleFrames*/) {}
+    // [audio & resumed] The old accumulating process call.
     virtual void process(float** /*inputs*/, float** /*outputs*/, int32_t /*sampleFrames*/) {}
+    // [any]
     virtual float getVu() { return 0.0f; }
-    virtual void hasVu(bool state) { SetFlag(effFlagsHasVu, state); }
-    virtual void hasClip(bool state) { SetFlag(effFlagsHasClip, state); }
-    virtual void canMono(bool state) { SetFlag(effFlagsCanMono, state); }
-    virtual void setRealtimeQualities(int32_t qualities) { cEffect_.realQualities = qualities; }
-    virtual void setOfflineQualities(int32_t qualities) { cEffect_.offQualities = qualities; }
+
+    // Editor.
+    // [main]
+    virtual AEffEditor* getEditor() { return editor_; }
+
+    // Host requests: calls through the host callback.
+    // [any]
+    virtual int32_t getMasterVersion();
+    // [main]
+    virtual int32_t getCurrentUniqueId();
+    virtual void masterIdle();
     virtual bool isInputConnected(int32_t input);
     virtual bool isOutputConnected(int32_t output);
 
+    // [main] Sets or clears the has-editor flag with the editor.
     void setEditor(AEffEditor* editor);
 
   protected:

@@ -10,21 +10,24 @@
 class COrbel;
 class TZolt;
 
+// [any] Plain reads of the adapter.
 AEffect* getAEffect(COrbel* adapter);
 TZolt* getEffectObject(COrbel* adapter);
-
 int32_t getNumInputs(COrbel* adapter);
 int32_t getNumOutputs(COrbel* adapter);
-// [loading thread] Called once, from the runtime's attach.
+
+// [main] Called once, from the runtime's attach, before the host reads the record.
 int32_t setNumInputs(COrbel* adapter, int32_t count);
 int32_t setNumOutputs(COrbel* adapter, int32_t count);
 int32_t setUniqueId(COrbel* adapter, int32_t identifier);
 int32_t setProgramsAreChunks(COrbel* adapter, int32_t flag);
 
+// [any] The values the host last set; read by the initialisation section.
 float getSampleRate(COrbel* adapter);
 int32_t getBlockSize(COrbel* adapter);
 
-// [audio thread] Each asks the host afresh; 0 when the host gives no time record.
+// [any] Each asks the host afresh; 0 when the host gives no time record. The block section
+// calls them on [audio], the initialisation section asks for the tempo.
 double getTempo(COrbel* adapter);
 double getPpqPos(COrbel* adapter);
 double getBarStartPos(COrbel* adapter);
@@ -32,17 +35,24 @@ int32_t isPlaying(COrbel* adapter);
 int32_t isRecording(COrbel* adapter);
 int32_t getTimeSignature(COrbel* adapter, double* tempo, double* numerator, double* denominator);
 
+// [any] Stores the latency in the record, no host request: the block section reports it.
 int32_t setInitialDelay(COrbel* adapter, int32_t samples);
+// [main] Before the host reads the record's flags.
 int32_t setIsSynth(COrbel* adapter, int32_t flag);
+// [any] Sets the parameter, then tells the host, which records automation from any thread.
 int32_t setParameterAutomated(COrbel* adapter, int32_t index, double value);
+// [any] The block section asks for it on [audio], at most every quarter second.
 int32_t updateDisplay(COrbel* adapter);
+// [audio & resumed] Hosts take outgoing events only while they process.
 int32_t sendMidi(COrbel* adapter, int32_t deltaFrames, int32_t status, int32_t data1,
                  int32_t data2);
 int32_t sendSysex(COrbel* adapter, int32_t deltaFrames, char* dump, int32_t byteCount);
-// [audio thread] Takes the next received MIDI event; status and data arrive sign-extended.
+// [audio & resumed] Takes the next received MIDI event; status and data arrive sign-extended.
+// The one reader of the ring that processEvents fills on the same thread.
 int32_t getMidiEvent(COrbel* adapter, int32_t* deltaFrames, int32_t* status, int32_t* data1,
                      int32_t* data2);
 
+// [main] The host's identity and idle.
 int32_t getHostLanguage(COrbel* adapter);
 int32_t getHostProductString(COrbel* adapter, char* text);
 int32_t getHostVendorString(COrbel* adapter, char* text);

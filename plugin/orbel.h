@@ -17,18 +17,27 @@ class COrbel : public AudioEffectX {
   public:
     static constexpr int32_t kMidiRingSize = 1000;
 
+    // [main] Built by createAdapter; copies the table, then calls attach.
     COrbel(TZolt* effect, const OrbelCallbacks& table, audioMasterCallback hostCallback,
            int32_t numPrograms, int32_t numParams);
+    // [main] From effClose: releases the fonts, then the effect object through release.
     ~COrbel() override;
 
+    // Processing.
+    // [main]
     void open() override;
+    // [main & open]
     void close() override;
     void suspend() override;
     void resume() override;
-    // [audio thread]
+    // [audio & resumed]
     void processReplacing(float** inputs, float** outputs, int32_t sampleFrames) override;
     void processDoubleReplacing(double** inputs, double** outputs, int32_t sampleFrames) override;
-    // [any thread]
+    // [audio & resumed] Stores MIDI events in the ring; never allocates.
+    int32_t processEvents(VstEvents* events) override;
+
+    // Parameters, programs and state.
+    // [any]
     void setParameter(int32_t index, float value) override;
     float getParameter(int32_t index) override;
     void setProgramName(char* name) override;
@@ -39,8 +48,9 @@ class COrbel : public AudioEffectX {
     int32_t getChunk(void** data, bool isPreset) override;
     int32_t setChunk(void* data, int32_t byteSize, bool isPreset) override;
     bool getProgramNameIndexed(int32_t category, int32_t index, char* text) override;
-    // [audio thread] Stores MIDI events in the ring; never allocates.
-    int32_t processEvents(VstEvents* events) override;
+
+    // Identity.
+    // [main]
     bool getEffectName(char* name) override;
     bool getVendorString(char* text) override;
     bool getProductString(char* text) override;
@@ -48,18 +58,20 @@ class COrbel : public AudioEffectX {
     int32_t canDo(char* text) override;
 
     TZolt* effectObject;
+    // [main] Set only while the effect view draws.
     CDrawContext* drawContext;
-    // The audio thread writes the ring and the runtime reads it; the indices carry the
+    // [audio] processEvents writes the ring and the runtime reads it; the indices carry the
     // hand-over of each record.
     std::atomic<int32_t> midiWriteIndex;
     std::atomic<int32_t> midiReadIndex;
-    // The font descriptions the drawing functions made for this instance, one reference each.
+    // [main] The font descriptions the drawing functions made for this instance, one reference
+    // each.
     std::vector<CBaseObject*> fontList;
     std::vector<VstMidiEvent> midiRing;
     OrbelCallbacks callbacks;
 };
 
-// [loading thread] Asks the host for its version and builds the adapter; null when the host
+// [main] Asks the host for its version and builds the adapter; null when the host
 // answers 0 or the adapter cannot be allocated.
 COrbel* createAdapter(TZolt* effectObject, const OrbelCallbacks& callbacks,
                       audioMasterCallback hostCallback, int32_t numPrograms, int32_t numParams);

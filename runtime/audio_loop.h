@@ -6,7 +6,7 @@
 
 class COrbel;
 
-// [audio thread] Runs the block section once, then the sample section per frame. Outputs
+// [audio & resumed] Runs the block section once, then the sample section per frame. Outputs
 // replace the buffers' contents; every input of a frame is read before any output of that
 // frame is written, so in-place and shared buffers work. Never allocates. When the effect's
 // block path (RunSampleBlock) takes the call, it leaves the same bytes in one piece.

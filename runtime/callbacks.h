@@ -3,6 +3,6 @@
 
 #include "plugin/orbel_callbacks.h"
 
-// Fills every entry the runtime serves; the editor's drawing, pointer and key entries
+// [main] Fills every entry the runtime serves; the editor's drawing, pointer and key entries
 // (7 to 12) stay empty.
 void FillRuntimeCallbacks(OrbelCallbacks& table);

@@ -26,7 +26,7 @@ class CZoltSliders : public CZoltOrbel {
   public:
     static constexpr int32_t kSliderCount = 128;
 
-    // Slider section.
+    // [any] Slider section, after a parameter change, a state load and at resume.
     virtual void RunSlider() {}
     // A slider by computed number: wraps, so it can never leave the array.
     double& SliderAt(double number);
@@ -41,7 +41,7 @@ class CZoltSamples : public CZoltSliders {
   public:
     static constexpr int32_t kMaxChannels = 64;
 
-    // Block section, once per host block; sample section, once per frame.
+    // [audio & resumed] Block section, once per host block; sample section, once per frame.
     virtual void RunBlock() {}
     virtual void RunSample() {}
     // [audio] The sample section over a whole call, for effects that have such a path. It
@@ -70,7 +70,7 @@ class CZoltSamples : public CZoltSliders {
 
 class CZoltDescription : public CZoltSamples {
   public:
-    // Appends a slider, stores its default and, for a file slider, lists its directory.
+    // [main] Appends a slider, stores its default and, for a file slider, lists its directory.
     // Returns the host parameter index.
     int32_t AddSlider(int32_t number, double* mirror, double defaultValue, double minimum,
                       double maximum, double step, const std::string& path,
@@ -121,7 +121,7 @@ struct FontRecord {
 
 class CZoltFonts : public CZoltFiles {
   public:
-    // [editor thread] Selects a font for the following text: the record in fonts[slot], the
+    // [main] Selects a font for the following text: the record in fonts[slot], the
     // line height in textHeight, and the drawing functions' current font.
     void SetFont(int32_t slot, const std::string& face, double height, int32_t flags);
 
@@ -148,10 +148,10 @@ class CZoltGraphics : public CZoltFonts {
 
 class CZoltMouse : public CZoltGraphics {
   public:
-    // [editor thread] The standard start of every graphics section: canvas size, mouse
+    // [main] The standard start of every graphics section: canvas size, mouse
     // state, the background when vars.clearColor asks for one, then colour, pen and mode.
     void BeginFrame(StandardVariables& vars);
-    // [editor thread] Mouse events from the view; each also raises frameRate to 30.
+    // [main] Mouse events from the view; each also raises frameRate to 30.
     void OnMouseDown(double x, double y, int32_t buttons);
     void OnMouseUp(double x, double y, int32_t buttons);
     void OnMouseMove(double x, double y, int32_t buttons);

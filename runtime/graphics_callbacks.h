@@ -7,11 +7,11 @@
 
 #include "plugin/orbel_callbacks.h"
 
-// Each finds the runtime object through the adapter and does nothing without one.
+// [main] Each finds the runtime object through the adapter and does nothing without one.
 void RuntimeDraw(COrbel* adapter, double width, double height);
 void RuntimeMouseDown(COrbel* adapter, double x, double y, int32_t buttons);
 void RuntimeMouseUp(COrbel* adapter, double x, double y, int32_t buttons);
 void RuntimeMouseMoved(COrbel* adapter, double x, double y, int32_t buttons);
 
-// Fills entries 7 to 10 with the operations above.
+// [main] Fills entries 7 to 10 with the operations above.
 void FillGraphicsCallbacks(OrbelCallbacks& table);

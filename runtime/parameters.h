@@ -15,10 +15,10 @@ double QuantisedValue(const SliderDef& def, double x);
 // The value name the value reaches, or the value with two decimals for a numeric slider.
 std::string DisplayText(const SliderDef& def, double value);
 
-// Runtime side of the parameter callbacks. An index outside the sliders is ignored,
+// [any] Runtime side of the parameter callbacks. An index outside the sliders is ignored,
 // reads 0.0 and shows an empty text.
 double RuntimeGetParameter(COrbel* adapter, int32_t index);
-// [any thread] Runs the slider section when the value changes.
+// [any] Runs the slider section when the value changes.
 void RuntimeSetParameter(COrbel* adapter, int32_t index, double x);
 void RuntimeGetParameterName(COrbel* adapter, int32_t index, char* text);
 void RuntimeGetParameterLabel(COrbel* adapter, int32_t index, char* text);

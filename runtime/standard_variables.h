@@ -41,13 +41,13 @@ struct alignas(kSharedAlignment) StandardVariables {
     double mouseY = 0.0;
     double clearColor = 0.0;
 
-    // Every variable back to 0.0 (open).
+    // [main] Every variable back to 0.0 (open).
     void Zero() { *this = StandardVariables{}; }
-    // The common prologue: host-side copies into the script variables.
+    // [any] The common prologue: host-side copies into the script variables.
     void CopyHostVariables();
-    // [resume/state thread] Start of the initialisation section; sets the redraw rate.
+    // [any] Start of the initialisation section; sets the redraw rate.
     void InitPrologue(COrbel* adapter, double& frameRate);
-    // [audio thread] The block section's work: quarter-second tick, delay report, time
+    // [audio & resumed] The block section's work: quarter-second tick, delay report, time
     // signature and transport.
     void BlockPrologue(COrbel* adapter);
 };

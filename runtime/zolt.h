@@ -8,28 +8,33 @@
 
 class TZolt : public CZoltMouse {
   public:
+    // [main] Built by the plug-in's entry; destroyed through the adapter's release.
     TZolt();
     virtual ~TZolt();
 
     TZolt(const TZolt&) = delete;
     TZolt& operator=(const TZolt&) = delete;
 
-    // [host thread, open] Clears memory and strings.
+    // [main] At effOpen: clears memory and strings.
     virtual void Reset();
+    // [main & open]
     virtual void OnClose() {}
     virtual void OnSuspend() {}
-    // [host thread, resume] Initialisation section, then slider section.
+    // [main & open] At resume: initialisation section, then slider section.
     virtual void OnResume();
+    // [any] Initialisation section, from resume and from the first state load.
     virtual void RunInit() {}
-    // Runs the initialisation section before the first state load only.
+    // [any] Runs the initialisation section before the first state load only.
     virtual void OnStateLoad();
+    // [main] Graphics section, while the editor is open.
     virtual void RunGraphics() {}
-    // [editor thread] Asks for a redraw when a frame's time has passed.
+    // [main] Asks for a redraw when a frame's time has passed.
     virtual void OnIdle();
+    // [any] Serialisation section, for either state direction.
     virtual void RunSerialize() {}
-    // [host thread] Applies a state chunk; answers the size given.
+    // [any] Applies a state chunk; answers the size given.
     virtual int32_t SetState(const void* bytes, int32_t size);
-    // [host thread] Builds the state chunk in file slot 0; answers its byte size, 0 for none.
+    // [any] Builds the state chunk in file slot 0; answers its byte size, 0 for none.
     // The bytes stay owned by the runtime until the next state call.
     virtual int32_t GetState(void** data);
 

@@ -12,7 +12,7 @@
 
 class CFrame;
 
-// [editor thread] OLE calls it on the thread that registered it.
+// [main] OLE calls it on the thread that registered it.
 class CDropTarget final : public IDropTarget {
   public:
     // One reference for the caller.

@@ -49,7 +49,7 @@ class Win32FrameWindow : public PlatformWindow {
     // True when the window asked for the composited style (Windows 6 and later).
     bool composited() const { return composited_; }
 
-    // [editor thread] The window procedure's work for one message of this window.
+    // [main] The window procedure's work for one message of this window.
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   private:

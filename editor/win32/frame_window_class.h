@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-// [editor thread] The window procedure of the class (frame_window.cpp).
+// [main] The window procedure of the class (frame_window.cpp).
 LRESULT CALLBACK FrameWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Registers the class when no frame uses it yet (reading the swapped-buttons setting then)

@@ -90,7 +90,7 @@ void CopyHostString(void* ptr, const char* text) {
     out[n] = '\0';
 }
 
-// [any thread] The host callback. Plug-ins call it from their own threads too, and nothing
+// [any] The host callback. Plug-ins call it from their own threads too, and nothing
 // may escape into foreign code, so it only reads settings and copies fixed strings.
 intptr_t VSTCALLBACK HostCallback(AEffect* effect, int32_t opcode, int32_t /*index*/,
                                   intptr_t /*value*/, void* ptr, float /*opt*/) noexcept {

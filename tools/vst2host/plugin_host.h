@@ -36,7 +36,7 @@ struct HostState {
     VstTimeInfo timeInfo{};
 };
 
-// [main thread] Moves the transport to this sample position and marks it playing, as a host
+// [main] Moves the transport to this sample position and marks it playing, as a host
 // does while it plays from the start: the musical position follows from tempo and metre.
 void SetPlayPosition(HostState& state, double samplePos);
 
@@ -79,7 +79,7 @@ class LoadedPlugin {
     AEffect* effect_ = nullptr;
 };
 
-// [main thread] While alive, file descriptor 1 points at stderr, so whatever a plug-in prints
+// [main] While alive, file descriptor 1 points at stderr, so whatever a plug-in prints
 // while it is loaded cannot mix with the tool's own output. Restores stdout when destroyed.
 class StdoutDiversion {
   public:
