@@ -8,6 +8,7 @@
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,11 +21,21 @@
 #include "tests/editor_window/editor_effect.h"
 #include "tests/editor_window/wheel_probe.h"
 #include "tests/editor_window/x11_host.h"
-#include "tests/editor_window/xvfb_server.h"
 
 namespace {
 
-[[maybe_unused]] auto* const gXvfb = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
+// The tests move the pointer and press keys through XTEST: only ever on the private server that
+// scripts/with-xvfb.sh starts (CTest runs them so), never on someone's desktop.
+class PrivateDisplay : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        ASSERT_NE(std::getenv("LOTTA_SHARED_DISPLAY"), nullptr)
+            << "no private X server: run the window tests through scripts/with-xvfb.sh";
+    }
+};
+
+[[maybe_unused]] auto* const gPrivateDisplay =
+    ::testing::AddGlobalTestEnvironment(new PrivateDisplay);
 
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kBlack = 0x000000;
