@@ -56,29 +56,20 @@ windows() {
 }
 
 windows_tests() {
-  local dir=$1
-  # Wine makes windows on an X server; one private Xvfb serves every Wine process of the run
-  # (a prefix's desktop keeps the display it started with).
-  local displayFile
-  displayFile=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$displayFile" 2>/dev/null &
-  local xvfb=$!
-  trap 'kill "$xvfb" 2>/dev/null' EXIT
-  for _ in $(seq 200); do grep -q . "$displayFile" && break; sleep 0.1; done
-  export DISPLAY=":$(head -n 1 "$displayFile")" LOTTA_SHARED_DISPLAY=1
-  export WINEPREFIX="$root/$dir/wineprefix" WINEDEBUG=-all
-  # Create the prefix once, then keep one server for all test programs, gone a few seconds
-  # after the last.
-  scripts/wine-run.sh "$WINEPREFIX" wineboot --init
-  wineserver -w  # the server that created it, before ours starts
-  wineserver -p5
-  # Under emulation each Wine process is slow: few at a time.
-  ctest --test-dir "$dir" --output-on-failure -j"$jobs"
-  wineserver -w
-  kill "$xvfb"
-  wait "$xvfb" 2>/dev/null || true
-  trap - EXIT
-  unset WINEPREFIX DISPLAY LOTTA_SHARED_DISPLAY
+  # Wine makes windows on an X server: one private Xvfb serves every Wine process of the run
+  # (a prefix's desktop keeps the display it started with; the window tests see the server
+  # is shared and use it), stopped once the prefix's Wine server has ended.
+  export WINEPREFIX="$root/$1/wineprefix" WINEDEBUG=-all
+  scripts/with-xvfb.sh bash -c '
+    set -eu
+    # Create the prefix once, then keep one server for all test programs, gone a few seconds
+    # after the last.
+    scripts/wine-run.sh "$WINEPREFIX" wineboot --init
+    wineserver -w  # the server that created it, before ours starts
+    wineserver -p5
+    # Under emulation each Wine process is slow: few at a time.
+    ctest --test-dir "$1" --output-on-failure -j"$2"' windows-tests "$1" "$jobs"
+  unset WINEPREFIX
 }
 
 for stage in "${stages[@]}"; do

@@ -1,12 +1,11 @@
 #include "tests/editor_window/editor_effect.h"
 
-#include <algorithm>
-
 #include "editor/draw_api.h"
 #include "editor/editor_services.h"
 #include "plugin/host_services.h"
 #include "plugin/orbel.h"
 #include "runtime/callbacks.h"
+#include "tests/runtime/test_host.h"
 
 namespace {
 EditorEffect* Effect(COrbel* adapter) {
@@ -48,29 +47,7 @@ void Mouse(COrbel* adapter, double x, double y, int32_t buttons) {
 void Key(COrbel* adapter, int32_t, int32_t, int32_t) {
     Effect(adapter)->keys += 1;
 }
-
-intptr_t VSTCALLBACK Host(AEffect*, int32_t opcode, int32_t, intptr_t, void*, float) {
-    HostRequests().push_back(opcode);
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
 }  // namespace
-
-std::vector<int32_t>& HostRequests() {
-    static std::vector<int32_t> requests;
-    return requests;
-}
-
-int32_t CountRequests(int32_t opcode) {
-    return static_cast<int32_t>(std::count(HostRequests().begin(), HostRequests().end(), opcode));
-}
-
-int32_t LastRequestIndex(int32_t opcode) {
-    const auto& requests = HostRequests();
-    for (size_t i = requests.size(); i-- > 0;) {
-        if (requests[i] == opcode) return static_cast<int32_t>(i);
-    }
-    return -1;
-}
 
 EditorInstance::EditorInstance(bool withDraw, int32_t width, int32_t height)
     : effect_(new EditorEffect) {
@@ -86,7 +63,7 @@ EditorInstance::EditorInstance(bool withDraw, int32_t width, int32_t height)
     table.mouseMoved = Mouse<'m'>;
     table.keyDown = Key;
     table.keyUp = Key;
-    adapter_ = createAdapter(effect_, table, Host, 1, 0);
+    adapter_ = createAdapter(effect_, table, TestHostCallback, 1, 0);
     effect_->adapter = adapter_;
     record_ = getAEffect(adapter_);
     Dispatch(effOpen);

@@ -37,12 +37,8 @@ class EditorEffect : public TZolt {
     bool contextDuringDraw = false;
 };
 
-// Host requests seen by every instance, in order.
-std::vector<int32_t>& HostRequests();
-int32_t CountRequests(int32_t opcode);
-// The index of the most recent request with opcode, or -1.
-int32_t LastRequestIndex(int32_t opcode);
-
+// An instance around an EditorEffect, talking to the runtime tests' host (TestHost records
+// the requests of every instance, in order).
 class EditorInstance {
   public:
     // withDraw false leaves slot 7 empty; the effect creates its editor when the host opens

@@ -13,6 +13,7 @@
 #include "plugin/host_services.h"
 #include "plugin/orbel.h"
 #include "tests/editor_window/editor_effect.h"
+#include "tests/runtime/test_host.h"
 
 namespace {
 
@@ -117,11 +118,11 @@ TEST(EditorObject, KeyAndKnobOpcodesWithAndWithoutAnEditor) {
 TEST(EditorObject, ParameterGesturesReachTheHost) {
     EditorInstance instance;
     COrbelEditor* editor = EditorOf(instance);
-    HostRequests().clear();
+    TestHost::requests.clear();
     editor->beginEdit(3);
     editor->endEdit(3);
     const std::vector<int32_t> expected = {audioMasterBeginEdit, audioMasterEndEdit};
-    EXPECT_EQ(HostRequests(), expected);
+    EXPECT_EQ(TestHost::requests, expected);
 }
 
 // The paced idle against a clock the test moves.
@@ -161,12 +162,12 @@ TEST(EditorObject, TimedIdleRunsAtMostEveryHundredMilliseconds) {
         editor->open(nullptr);
         editor->doIdleStuff();  // first run, next one due 100 ms later
         const int32_t idles = instance.effect().idles;
-        const int32_t hostIdles = CountRequests(audioMasterIdle);
+        const int32_t hostIdles = TestHost::Count(audioMasterIdle);
         FakeClock::now += c.after;
         FakeClock::sleeps.clear();
         editor->doIdleStuff();
         EXPECT_EQ(instance.effect().idles - idles, c.runs ? 1 : 0);
-        EXPECT_EQ(CountRequests(audioMasterIdle) - hostIdles, c.runs ? 1 : 0);
+        EXPECT_EQ(TestHost::Count(audioMasterIdle) - hostIdles, c.runs ? 1 : 0);
         EXPECT_EQ(FakeClock::sleeps, c.sleeps ? std::vector<uint32_t>{4} : std::vector<uint32_t>{});
         EXPECT_FALSE(editor->inTimedIdle());
     }

@@ -8,6 +8,7 @@
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,11 +21,11 @@
 #include "tests/editor_window/editor_effect.h"
 #include "tests/editor_window/wheel_probe.h"
 #include "tests/editor_window/x11_host.h"
-#include "tests/editor_window/xvfb_server.h"
 
 namespace {
 
-[[maybe_unused]] auto* const gXvfb = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
+[[maybe_unused]] auto* const gPrivateDisplay =
+    ::testing::AddGlobalTestEnvironment(new PrivateDisplay);
 
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kBlack = 0x000000;

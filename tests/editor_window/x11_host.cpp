@@ -4,12 +4,18 @@
 #include <X11/extensions/XTest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 #include "editor/frame.h"
 #include "editor/orbel_editor.h"
 #include "plugin/orbel.h"
 #include "tests/editor_window/editor_effect.h"
+
+void PrivateDisplay::SetUp() {
+    ASSERT_NE(std::getenv("LOTTA_SHARED_DISPLAY"), nullptr)
+        << "no private X server: run the window tests through scripts/with-xvfb.sh";
+}
 
 X11Host::X11Host() : display_(XOpenDisplay(nullptr)) {}
 

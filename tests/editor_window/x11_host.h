@@ -4,11 +4,19 @@
 #pragma once
 
 #include <X11/Xlib.h>
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <vector>
+
+// The window tests move the pointer and press keys through XTEST: only ever on the private
+// server that scripts/with-xvfb.sh starts (CTest runs them so), never on someone's desktop.
+class PrivateDisplay : public ::testing::Environment {
+  public:
+    void SetUp() override;
+};
 
 class EditorInstance;
 class COrbelEditor;

@@ -10,11 +10,11 @@
 
 #include "tests/editor_window/plugin_window_scenario.h"
 #include "tests/editor_window/x11_host.h"
-#include "tests/editor_window/xvfb_server.h"
 
 namespace {
 
-[[maybe_unused]] auto* const gXvfb = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
+[[maybe_unused]] auto* const gPrivateDisplay =
+    ::testing::AddGlobalTestEnvironment(new PrivateDisplay);
 
 class X11PluginHost : public PluginWindowHost {
   public:

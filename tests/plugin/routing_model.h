@@ -1,33 +1,37 @@
-// What the router must put on each output: bus N (host channels 2N-1 and 2N) carries inputs
-// 1 and 2 while its switch is on; while off, bus 1 is silent and buses 2 to 8 pass their
-// own inputs through.
+// What the router must put on each output, worked out independently of it: the tests' oracle,
+// for the tests that hand the built plug-in host buffers and for those that render files
+// through vst2host. Bus N (host channels 2N-1 and 2N) carries inputs 1 and 2 while its switch
+// is on; while off, bus 1 is silent and buses 2 to 8 pass their own inputs through.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cmath>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "tests/plugin/audio_block.h"
 
-using BusSwitches = std::array<bool, 8>;
-
+constexpr int kRouterChannels = 16;
 constexpr int kSilence = -1;
 
-inline BusSwitches SwitchesFor(const std::vector<int>& busesOn) {
-    BusSwitches on{};
-    for (int bus : busesOn) on[static_cast<size_t>(bus - 1)] = true;
-    return on;
-}
+using BusSwitches = std::array<bool, 8>;
 
-// The input channel an output channel copies, or kSilence.
-inline int SourceChannel(int channel, const BusSwitches& on) {
-    const int bus = channel / 2;
-    if (on[static_cast<size_t>(bus)]) return channel % 2;
-    return bus == 0 ? kSilence : channel;
-}
+// Exactly the listed buses (1..8) on.
+BusSwitches SwitchesFor(const std::vector<int>& busesOn);
+
+// The input channel (0-based) an output channel copies, or kSilence.
+int SourceChannel(int channel, const BusSwitches& on);
+// SourceChannel of every output channel.
+std::array<int, kRouterChannels> RouterSources(const BusSwitches& on);
+
+// Interleaved 16-channel content where every sample differs from every other, in both signs:
+// as floats (about +-0.5) and as 24-bit integers in the top bits of an int32.
+std::vector<float> DistinctFloats(int64_t frames);
+std::vector<int32_t> DistinctPcm24(int64_t frames);
+
+static_assert(AudioBlock<float>::kChannels == kRouterChannels);
 
 // Compares every output of `processed` bit for bit with the routing of `reference`'s
 // inputs (the same block, unless the host processed in place and the inputs are gone).

@@ -1,5 +1,6 @@
-// A scripted host for the runtime tests, and an instance made the way the plug-in's entry
-// makes one, closed the way a host closes it.
+// A scripted host for the tests that build instances in process (runtime, effect and editor
+// tests), and an instance made the way the plug-in's entry makes one, closed the way a host
+// closes it.
 #pragma once
 
 #include <cstdint>

@@ -16,8 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/plugin/routing_model.h"
 #include "tests/tools/host_process.h"
-#include "tests/tools/router_model.h"
 #include "tests/tools/sound_file.h"
 
 namespace host_test {

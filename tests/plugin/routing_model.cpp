@@ -1,6 +1,24 @@
-#include "tests/tools/router_model.h"
+#include "tests/plugin/routing_model.h"
 
-namespace host_test {
+BusSwitches SwitchesFor(const std::vector<int>& busesOn) {
+    BusSwitches on{};
+    for (int bus : busesOn) on[static_cast<size_t>(bus - 1)] = true;
+    return on;
+}
+
+int SourceChannel(int channel, const BusSwitches& on) {
+    const int bus = channel / 2;
+    if (on[static_cast<size_t>(bus)]) return channel % 2;
+    return bus == 0 ? kSilence : channel;
+}
+
+std::array<int, kRouterChannels> RouterSources(const BusSwitches& on) {
+    std::array<int, kRouterChannels> sources{};
+    for (int out = 0; out < kRouterChannels; ++out) {
+        sources[static_cast<size_t>(out)] = SourceChannel(out, on);
+    }
+    return sources;
+}
 
 std::vector<float> DistinctFloats(int64_t frames) {
     std::vector<float> samples;
@@ -25,18 +43,3 @@ std::vector<int32_t> DistinctPcm24(int64_t frames) {
     }
     return samples;
 }
-
-std::array<int, kRouterChannels> RouterSources(const std::array<bool, 8>& enabled) {
-    std::array<int, kRouterChannels> sources{};
-    for (int out = 0; out < kRouterChannels; ++out) {
-        const int bus = out / 2;
-        if (enabled[static_cast<std::size_t>(bus)]) {
-            sources[static_cast<std::size_t>(out)] = out % 2;
-        } else {
-            sources[static_cast<std::size_t>(out)] = bus == 0 ? -1 : out;
-        }
-    }
-    return sources;
-}
-
-}  // namespace host_test
