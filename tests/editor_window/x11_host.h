@@ -3,8 +3,10 @@
 // shows.
 #pragma once
 
-#include <X11/Xlib.h>
+// GoogleTest first: Xlib defines macros (None, Bool) that its headers use as names.
 #include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
 
 #include <cstdint>
 #include <functional>
