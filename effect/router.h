@@ -21,8 +21,8 @@ class TZoltEffect : public TZolt {
     void RunBlock() override;
     // [audio & resumed] Sample section: the routing, once per frame.
     void RunSample() override;
-    // [audio & resumed] The routing of a whole call, as whole-buffer copies. The switches are read once
-    // per call, so a switch that another thread flips takes effect at the next call rather
+    // [audio & resumed] The routing of a whole call, as whole-buffer copies. The switches are read
+    // once per call, so a switch that another thread flips takes effect at the next call rather
     // than the next frame; nothing orders the two threads anyway. Declines (false) what only
     // the per-frame loop gets right: another channel count, buffers that partly overlap,
     // outputs written onto each other's inputs in a circle.
