@@ -50,6 +50,9 @@ int32_t GetDescription(COrbel* adapter, char* text) {
 }
 
 void GetProgramName(COrbel* adapter, char* name) {
+    TZolt* effect = getEffectObject(adapter);
+    if (!effect) return;
+    const auto lock = effect->stateCalls.Lock();
     GetDescription<&CZoltDescription::programName, kProgramNameCapacity>(adapter, name);
 }
 
@@ -58,6 +61,7 @@ void SetProgramName(COrbel* adapter, char* name) {
     if (!effect || !name) return;
     // The host's text may be unterminated: never read past the program-name buffer.
     const size_t length = strnlen(name, kProgramNameCapacity);
+    const auto lock = effect->stateCalls.Lock();
     try {
         effect->programName.assign(name, std::min<size_t>(length, kProgramNameCapacity - 1));
     } catch (const std::bad_alloc&) {

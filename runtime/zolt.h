@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "runtime/chain.h"
+#include "runtime/state_calls.h"
 
 class TZolt : public CZoltMouse {
   public:
@@ -27,12 +28,15 @@ class TZolt : public CZoltMouse {
     // [editor thread] Asks for a redraw when a frame's time has passed.
     virtual void OnIdle();
     virtual void RunSerialize() {}
-    // [host thread] Applies a state chunk; answers the size given.
+    // [any] Applies a state chunk; answers the size given. State calls take turns.
     virtual int32_t SetState(const void* bytes, int32_t size);
-    // [host thread] Builds the state chunk in file slot 0; answers its byte size, 0 for none.
-    // The bytes stay owned by the runtime until the next state call.
+    // [any] Builds the state chunk in file slot 0; answers its byte size, 0 for none. The
+    // bytes stay owned by the runtime and unchanged until the calling thread's next GetState
+    // (see StateCalls), whatever other threads do meanwhile.
     virtual int32_t GetState(void** data);
 
     int32_t lastRedrawTicks = 0;
     int32_t stateLoadCount = 0;
+    // Serialises GetState, SetState and the program-name callbacks.
+    StateCalls stateCalls;
 };
