@@ -47,6 +47,10 @@ void CheckReporter::Finish(const std::string& check, const CheckOutcome& outcome
           Field(outcome.detail) + "\n");
 }
 
+void CheckReporter::Note(const std::string& where) {
+    Write("N\t" + Field(where) + "\n");
+}
+
 void CheckReporter::LoadFailed(const std::string& message) {
     Write("L\t" + Field(message) + "\n");
 }

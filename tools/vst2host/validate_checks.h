@@ -29,6 +29,8 @@ class CheckReporter {
     explicit CheckReporter(int fd) : fd_(fd) {}
     void Begin(const std::string& check);
     void Finish(const std::string& check, const CheckOutcome& outcome);
+    // Where the running check is ("opcode 13"), named in its failure if the child dies.
+    void Note(const std::string& where);
     // The plug-in could not be loaded at all.
     void LoadFailed(const std::string& message);
 

@@ -154,6 +154,7 @@ void RunDispatcherChecks(const CheckContext& context) {
         for (int round = 0; round < rounds; ++round) {
             for (int32_t opcode = effOpen; opcode <= effGetNumMidiOutputChannels; ++opcode) {
                 if (NeedsMoreThanHarmlessArguments(opcode)) continue;
+                context.reporter->Note("opcode " + std::to_string(opcode));
                 CallWithHarmlessArguments(plugin, opcode);
                 ++called;
             }

@@ -44,6 +44,7 @@ CheckOutcome ProcessNoise(const CheckContext& context) {
     for (double rate : kRates) {
         StartProcessing(plugin, rate, kMaxBlock);
         for (int32_t frames : sizes) {
+            context.reporter->Note(Setting(rate, frames).substr(4));
             for (int i = 0; i < callsPerSize; ++i) {
                 block.Refill();
                 ProcessBlock(e, block, frames);

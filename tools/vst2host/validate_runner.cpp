@@ -105,11 +105,15 @@ GroupResult RunGroupInChild(const CheckGroup& group, const CheckContext& context
 
     std::map<std::string, CheckRecord> finished;
     std::string running;
+    std::string where;  // the running check's last note
     std::istringstream lines(report);
     for (std::string line; std::getline(lines, line);) {
         const std::vector<std::string> f = SplitTabs(line);
         if (f[0] == "B" && f.size() >= 2) {
             running = f[1];
+            where.clear();
+        } else if (f[0] == "N" && f.size() >= 2) {
+            where = f[1];
         } else if (f[0] == "R" && f.size() >= 4) {
             const Verdict v = f[1] == "P"   ? Verdict::kPass
                               : f[1] == "S" ? Verdict::kSkip
@@ -141,8 +145,9 @@ GroupResult RunGroupInChild(const CheckGroup& group, const CheckContext& context
         if (const auto it = finished.find(check); it != finished.end()) {
             result.records.push_back(it->second);
         } else if (check == running) {
-            result.records.push_back(
-                {check, Verdict::kFail, death.empty() ? "did not finish" : death});
+            std::string detail = death.empty() ? "did not finish" : death;
+            if (!where.empty()) detail += " at " + where;
+            result.records.push_back({check, Verdict::kFail, detail});
         } else {
             const std::string why = running.empty() ? death : "'" + running + "' " + death;
             result.records.push_back({check, Verdict::kFail, "not run: " + why});
