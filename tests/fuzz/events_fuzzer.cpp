@@ -13,6 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> list(sizeof(VstEvents) + sizeof(VstEvent*) * static_cast<size_t>(count));
     auto* events = reinterpret_cast<VstEvents*>(list.data());
     events->numEvents = count;
+    VstEvent** slots = events->events;  // through a pointer: the declared array holds two
     for (int i = 0; i < count; ++i) {
         const auto i_ = static_cast<size_t>(i);
         const auto shape = in.Take<uint8_t>();
@@ -21,11 +22,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             sysex[i_].type = kVstSysExType;
             sysex[i_].dumpBytes &= 0xFF;
             sysex[i_].sysexDump = dump.data();
-            events->events[i] = reinterpret_cast<VstEvent*>(&sysex[i_]);
+            slots[i] = reinterpret_cast<VstEvent*>(&sysex[i_]);
         } else {
             midi[i_] = in.Take<VstMidiEvent>();
             if (shape % 3 == 0) midi[i_].type = kVstMidiType;
-            events->events[i] = reinterpret_cast<VstEvent*>(&midi[i_]);
+            slots[i] = reinterpret_cast<VstEvent*>(&midi[i_]);
         }
     }
     plugin.Dispatch(effProcessEvents, 0, 0, events);
