@@ -18,8 +18,8 @@ namespace {
 constexpr auto kRunTime = std::chrono::milliseconds(300);
 constexpr size_t kFloats = 65;
 
-// A chunk whose unused sliders (2, 4, .., 16 and 17 to 64) all hold the same stamp: a chunk mixed from
-// two saves or restores shows as unequal stamps.
+// A chunk whose unused sliders (2, 4, .., 16, and 17 to 64) all hold the same stamp: a
+// chunk mixed from two saves or restores shows as unequal stamps.
 std::vector<uint8_t> StampedChunk(float stamp, int busOn) {
     std::vector<float> floats(kFloats, stamp);
     floats[0] = -1000.0f;
