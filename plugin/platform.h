@@ -11,7 +11,8 @@ void* ModuleInstance();
 std::string PlatformModuleFileName(void* module);
 // A monotonic millisecond tick count, for timed redraws.
 int32_t ClockMilliseconds();
-// Wall-clock time in seconds with microsecond resolution.
+// Wall-clock time in seconds, in whole microseconds, at the system clock's own resolution
+// (a few milliseconds).
 double WallClockSeconds();
 // Where the debug log is appended, and the audible signal after each line.
 std::string DebugLogFileName();

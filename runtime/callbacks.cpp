@@ -42,6 +42,9 @@ int32_t GetDescription(COrbel* adapter, char* text) {
 }
 
 void GetProgramName(COrbel* adapter, char* name) {
+    TZolt* effect = getEffectObject(adapter);
+    if (!effect) return;
+    const auto lock = effect->stateCalls.Lock();
     GetDescription<&CZoltDescription::programName, kProgramNameCapacity>(adapter, name);
 }
 
@@ -50,6 +53,7 @@ void SetProgramName(COrbel* adapter, char* name) {
     if (!effect || !name) return;
     // The host's text may be unterminated: never read past the program-name buffer.
     const size_t length = strnlen(name, kProgramNameCapacity);
+    const auto lock = effect->stateCalls.Lock();
     effect->programName.assign(name, std::min<size_t>(length, kProgramNameCapacity - 1));
 }
 

@@ -1,5 +1,6 @@
 #include "runtime/parameters.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -61,7 +62,10 @@ double RuntimeGetParameter(COrbel* adapter, int32_t index) {
     TZolt* effect = getEffectObject(adapter);
     const SliderDef* def = Slider(effect, index);
     if (!def) return 0.0;
-    return NormalisedValue(*def, LoadShared(effect->sliderValues[def->index]));
+    // A restored chunk may hold anything; hosts take what they read as a position 0..1.
+    const double x = NormalisedValue(*def, LoadShared(effect->sliderValues[def->index]));
+    if (std::isnan(x)) return 0.0;
+    return std::clamp(x, 0.0, 1.0);
 }
 
 void RuntimeSetParameter(COrbel* adapter, int32_t index, double x) {
@@ -70,7 +74,9 @@ void RuntimeSetParameter(COrbel* adapter, int32_t index, double x) {
     // A NaN or infinity from the host would otherwise land in the slider and in every saved
     // state.
     if (!def || !std::isfinite(x)) return;
-    const double newValue = QuantisedValue(*def, x);
+    // Beyond 0..1 the grid reaches values the slider does not have (2 reads as "enabled"
+    // but no bus takes it).
+    const double newValue = QuantisedValue(*def, std::clamp(x, 0.0, 1.0));
     if (!std::isfinite(newValue)) return;
     double& slot = effect->sliderValues[def->index];
     const double change = newValue - LoadShared(slot);

@@ -17,8 +17,10 @@ std::string DisplayText(const SliderDef& def, double value);
 
 // [any] Runtime side of the parameter callbacks. An index outside the sliders is ignored,
 // reads 0.0 and shows an empty text.
+// [any] Always within 0..1, whatever the slider holds (NaN reads 0).
 double RuntimeGetParameter(COrbel* adapter, int32_t index);
-// [any] Runs the slider section when the value changes.
+// [any] Clamps x to 0..1 (NaN and infinities are ignored), then runs the slider section
+// when the value changes.
 void RuntimeSetParameter(COrbel* adapter, int32_t index, double x);
 void RuntimeGetParameterName(COrbel* adapter, int32_t index, char* text);
 void RuntimeGetParameterLabel(COrbel* adapter, int32_t index, char* text);

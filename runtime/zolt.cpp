@@ -48,20 +48,21 @@ void TZolt::OnIdle() {
 }
 
 int32_t TZolt::GetState(void** data) {
+    const auto lock = stateCalls.Lock();
     FileSlot& slot = files[0];
     slot.Reset(kFileSlotWrite);
     slot.data.assign(1, kStateMarker);
     slot.position = 1;
     RunSerialize();
     if (slot.data.size() == 1) return 0;
-    *data = slot.data.data();
+    *data = stateCalls.Publish(slot.data);
     return static_cast<int32_t>(slot.data.size() * sizeof(float));
 }
 
 int32_t TZolt::SetState(const void* bytes, int32_t size) {
+    const auto lock = stateCalls.Lock();
     FileSlot& slot = files[0];
-    // The host may hand back the very bytes getChunk gave it, which live in this slot:
-    // take a copy before the slot is emptied.
+    // Read the host's bytes once, before the slot is emptied.
     const size_t count = size >= 4 && bytes ? static_cast<size_t>(size) / sizeof(float) : 0;
     std::vector<float> incoming(count);
     if (count) std::memcpy(incoming.data(), bytes, count * sizeof(float));

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "runtime/chain.h"
+#include "runtime/state_calls.h"
 
 class TZolt : public CZoltMouse {
   public:
@@ -32,10 +33,11 @@ class TZolt : public CZoltMouse {
     virtual void OnIdle();
     // [any] Serialisation section, for either state direction.
     virtual void RunSerialize() {}
-    // [any] Applies a state chunk; answers the size given.
+    // [any] Applies a state chunk; answers the size given. State calls take turns.
     virtual int32_t SetState(const void* bytes, int32_t size);
-    // [any] Builds the state chunk in file slot 0; answers its byte size, 0 for none.
-    // The bytes stay owned by the runtime until the next state call.
+    // [any] Builds the state chunk in file slot 0; answers its byte size, 0 for none. The
+    // bytes stay owned by the runtime and unchanged until the calling thread's next GetState
+    // (see StateCalls), whatever other threads do meanwhile.
     virtual int32_t GetState(void** data);
 
     int32_t lastRedrawTicks = 0;
@@ -44,4 +46,6 @@ class TZolt : public CZoltMouse {
     // instance's callback table then carries the graphics section and the mouse events.
     // Read once, when the instance is made.
     bool hasEditor = false;
+    // Serialises GetState, SetState and the program-name callbacks.
+    StateCalls stateCalls;
 };

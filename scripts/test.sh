@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds and runs the test suite, one stage or several:
-#   scripts/test.sh [native] [sanitize] [windows]
+#   scripts/test.sh [native] [sanitize] [tsan] [fuzz] [windows]
 #     native    the normal Linux build (preset "native") and all its tests
 #     sanitize  the same with address and undefined-behaviour sanitizers; any report fails
+#     tsan      the tests that run the plug-in on several threads, with ThreadSanitizer
+#     fuzz      each libFuzzer target for 20 seconds, as a smoke test
 #     windows   both Windows DLLs cross-built with mingw-w64, their tests under Wine
 # No argument runs every stage, in that order.
 set -euo pipefail
@@ -10,11 +12,12 @@ cd "$(dirname "$0")/.."
 root=$PWD
 jobs="$(nproc)"
 stages=("$@")
-[ ${#stages[@]} -gt 0 ] || stages=(native sanitize windows)
+[ ${#stages[@]} -gt 0 ] || stages=(native sanitize tsan fuzz windows)
 for stage in "${stages[@]}"; do
   case $stage in
-    native | sanitize | windows) ;;
-    *) echo "test.sh: unknown stage '$stage' (native, sanitize, windows)" >&2; exit 2 ;;
+    native | sanitize | tsan | fuzz | windows) ;;
+    *) echo "test.sh: unknown stage '$stage' (native, sanitize, tsan, fuzz, windows)" >&2
+       exit 2 ;;
   esac
 done
 
@@ -28,6 +31,14 @@ linux_stage() {
 }
 native() { linux_stage native; }
 sanitize() { linux_stage sanitize; }
+tsan() {
+  echo "== thread sanitizer build =="
+  JOBS=$jobs scripts/tsan.sh
+}
+fuzz() {
+  echo "== fuzzing, 20 s a target =="
+  JOBS=$jobs scripts/fuzz.sh 20
+}
 
 windows() {
   scripts/install-deps.sh tests windows

@@ -180,9 +180,10 @@ TEST_F(SliderTest, GetParameterNormalisesTheValue) {
         {kSwitch, 1.0, 1.0},
         {kOffset, 0.3, 0.0},
         {kOffset, 1.3, 0.5},
-        {kOffset, 0.0, -0.15},
+        // Values outside the range read as its nearest end: hosts expect 0..1.
+        {kOffset, 0.0, 0.0},
         {kMirrored, 2.5, 0.25},
-        {kMirrored, 12.5, 1.25},
+        {kMirrored, 12.5, 1.0},
         // No range: no division by zero, the answer is 0.
         {kFlat, 2.0, 0.0},
         {kFlat, 7.0, 0.0},

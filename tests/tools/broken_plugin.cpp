@@ -1,0 +1,161 @@
+// A small, well-behaved stereo gain plug-in that a compile definition breaks in one way, so
+// that `vst2host validate` can be shown to name the right check for each fault:
+//   BROKEN_NAN_OUTPUT        every output sample is NaN
+//   BROKEN_CHUNK             setChunk ignores what it is given
+//   BROKEN_PARAMETER_RANGE   getParameter answers twice the value
+//   BROKEN_ALLOCATES         every process call allocates
+//   BROKEN_CRASH             processing writes through a null pointer
+//   BROKEN_HANG              processing never returns
+// Without any of them it passes every check.
+#include <atomic>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <thread>
+
+#include "plugin/vst2_abi.h"
+
+#define TEST_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+constexpr int32_t kParams = 2;
+
+struct Plugin {
+    AEffect effect{};
+    std::atomic<float> params[kParams] = {0.5f, 1.0f};
+    float chunk[kParams] = {};
+};
+
+Plugin& Of(AEffect* e) {
+    return *static_cast<Plugin*>(e->object);
+}
+
+void CopyText(void* ptr, const char* text, std::size_t capacity) {
+    std::strncpy(static_cast<char*>(ptr), text, capacity - 1);
+    static_cast<char*>(ptr)[capacity - 1] = 0;
+}
+
+intptr_t VSTCALLBACK Dispatch(AEffect* e, int32_t opcode, int32_t index, intptr_t value, void* ptr,
+                              float) {
+    Plugin& p = Of(e);
+    switch (opcode) {
+        case effClose:
+            delete &p;
+            return 1;
+        case effGetParamName:
+            CopyText(ptr, index == 0 ? "Gain" : "Mix", 8);
+            return 0;
+        case effGetParamLabel:
+            CopyText(ptr, index == 0 ? "x" : "%", 8);
+            return 0;
+        case effGetParamDisplay: {
+            const float v = p.params[index >= 0 && index < kParams ? index : 0].load();
+            const int tenths = static_cast<int>(v * 10.0f);
+            const char text[] = {static_cast<char>('0' + tenths / 10), '.',
+                                 static_cast<char>('0' + tenths % 10), 0};
+            CopyText(ptr, text, 8);
+            return 0;
+        }
+        case effGetEffectName:
+        case effGetProductString:
+            CopyText(ptr, "broken gain", 32);
+            return 1;
+        case effGetVendorString:
+            CopyText(ptr, "Kelvane tests", 64);
+            return 1;
+        case effGetProgramName:
+            CopyText(ptr, "default", 24);
+            return 0;
+        case effGetVstVersion:
+            return 2400;
+        case effGetChunk:
+            for (int i = 0; i < kParams; ++i) p.chunk[i] = p.params[i].load();
+            *static_cast<void**>(ptr) = p.chunk;
+            return sizeof p.chunk;
+        case effSetChunk:
+#ifdef BROKEN_CHUNK
+            (void)value;
+#else
+            if (value == sizeof p.chunk && ptr != nullptr) {
+                float in[kParams];
+                std::memcpy(in, ptr, sizeof in);
+                for (int i = 0; i < kParams; ++i) p.params[i] = in[i];
+            }
+#endif
+            return 1;
+        default:
+            return 0;
+    }
+}
+
+void VSTCALLBACK SetParameter(AEffect* e, int32_t index, float value) {
+    if (index < 0 || index >= kParams || !std::isfinite(value)) return;
+    Of(e).params[index] = std::fmin(1.0f, std::fmax(0.0f, value));
+}
+
+float VSTCALLBACK GetParameter(AEffect* e, int32_t index) {
+    if (index < 0 || index >= kParams) return 0.0f;
+#ifdef BROKEN_PARAMETER_RANGE
+    return 2.0f * Of(e).params[index].load();
+#else
+    return Of(e).params[index].load();
+#endif
+}
+
+template <typename Sample>
+void Process(AEffect* e, Sample** in, Sample** out, int32_t frames) {
+#ifdef BROKEN_ALLOCATES
+    auto scratch = std::make_unique<Sample[]>(static_cast<std::size_t>(frames) + 1);
+    scratch[0] = Sample(0);
+#endif
+#ifdef BROKEN_CRASH
+    *static_cast<volatile int*>(nullptr) = frames;
+#endif
+#ifdef BROKEN_HANG
+    while (frames > 0) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+#endif
+    const auto gain = static_cast<Sample>(Of(e).params[0].load());
+    for (int c = 0; c < 2; ++c) {
+        for (int32_t j = 0; j < frames; ++j) {
+            out[c][j] = in[c][j] * gain;
+#ifdef BROKEN_NAN_OUTPUT
+            out[c][j] = std::numeric_limits<Sample>::quiet_NaN();
+#endif
+        }
+    }
+}
+
+void VSTCALLBACK ProcessFloat(AEffect* e, float** in, float** out, int32_t frames) {
+    Process(e, in, out, frames);
+}
+
+void VSTCALLBACK ProcessDouble(AEffect* e, double** in, double** out, int32_t frames) {
+    Process(e, in, out, frames);
+}
+
+}  // namespace
+
+TEST_EXPORT AEffect* VSTPluginMain(audioMasterCallback host) {
+    if (host == nullptr || host(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) {
+        return nullptr;
+    }
+    auto* p = new Plugin;
+    AEffect& e = p->effect;
+    e.magic = kEffectMagic;
+    e.dispatcher = Dispatch;
+    e.setParameter = SetParameter;
+    e.getParameter = GetParameter;
+    e.processReplacing = ProcessFloat;
+    e.processDoubleReplacing = ProcessDouble;
+    e.numPrograms = 1;
+    e.numParams = kParams;
+    e.numInputs = 2;
+    e.numOutputs = 2;
+    e.flags = effFlagsCanReplacing | effFlagsCanDoubleReplacing | effFlagsProgramChunks;
+    e.object = p;
+    e.uniqueID = FourCharCode('b', 'r', 'k', 'n');
+    e.version = 1;
+    return &e;
+}

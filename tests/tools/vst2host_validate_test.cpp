@@ -1,0 +1,144 @@
+// `vst2host validate` against the router, a well-behaved test plug-in, and the same plug-in
+// broken in one way each: every fault fails the checks it should and no others.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <string>
+
+#include "tests/tools/host_process.h"
+
+namespace {
+
+using host_test::Describe;
+using host_test::Lines;
+using host_test::Result;
+using host_test::RunHost;
+
+// The checks a run failed, and the detail of each, from the one-line-per-check report.
+std::map<std::string, std::string> FailedChecks(const Result& r) {
+    std::map<std::string, std::string> failed;
+    for (const std::string& line : Lines(r.out)) {
+        if (!line.starts_with("FAIL  ")) continue;
+        const std::string rest = line.substr(6);
+        const auto gap = rest.find("  ");
+        failed[rest.substr(0, gap)] = gap == std::string::npos ? "" : rest.substr(gap);
+    }
+    return failed;
+}
+
+std::set<std::string> Names(const std::map<std::string, std::string>& failed) {
+    std::set<std::string> names;
+    for (const auto& [name, detail] : failed) names.insert(name);
+    return names;
+}
+
+const std::set<std::string> kProcessing = {"process float",
+                                           "process double",
+                                           "automation while processing",
+                                           "allocations while processing",
+                                           "real-time factor",
+                                           "threads"};
+
+TEST(Validate, PassesTheRouterAndAWellBehavedPlugin) {
+    for (const char* plugin : {LOTTA_ROUTER, BROKEN_PLUGIN_NONE}) {
+        SCOPED_TRACE(plugin);
+        const Result r = RunHost({"validate", plugin});
+        ASSERT_TRUE(r.exited) << Describe(r);
+        EXPECT_EQ(r.status, 0) << Describe(r);
+        const std::vector<std::string> lines = Lines(r.out);
+        ASSERT_EQ(lines.size(), 15u) << Describe(r);
+        EXPECT_EQ(lines.back(), "14 passed, 0 failed");
+        EXPECT_TRUE(FailedChecks(r).empty()) << Describe(r);
+    }
+}
+
+TEST(Validate, EachFaultFailsTheChecksThatCoverIt) {
+    struct Case {
+        const char* what;
+        const char* plugin;
+        std::set<std::string> failed;
+        const char* firstCheck;  // the check that meets the fault first
+        const char* detail;      // part of its detail
+    };
+    const Case cases[] = {
+        {"NaN output",
+         BROKEN_PLUGIN_NAN_OUTPUT,
+         {"process float", "process double", "automation while processing", "threads"},
+         "process float",
+         "is nan"},
+        {"chunk not restored",
+         BROKEN_PLUGIN_CHUNK,
+         {"state round trip", "state into second instance"},
+         "state round trip",
+         "differs"},
+        {"parameter out of range",
+         BROKEN_PLUGIN_PARAMETER_RANGE,
+         {"parameter range", "threads"},
+         "parameter range",
+         "starts at 2"},
+        {"allocation in process",
+         BROKEN_PLUGIN_ALLOCATES,
+         {"allocations while processing"},
+         "allocations while processing",
+         "calls to"},
+        {"crash", BROKEN_PLUGIN_CRASH, kProcessing, "process float", ""},
+        {"hang", BROKEN_PLUGIN_HANG, kProcessing, "process float", "timed out after 2 s"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Result r = RunHost({"validate", c.plugin, "--timeout", "2"});
+        ASSERT_TRUE(r.exited) << Describe(r);
+        EXPECT_EQ(r.status, 1) << Describe(r);
+        const auto failed = FailedChecks(r);
+        EXPECT_EQ(Names(failed), c.failed) << Describe(r);
+        ASSERT_TRUE(failed.count(c.firstCheck)) << Describe(r);
+        EXPECT_NE(failed.at(c.firstCheck).find(c.detail), std::string::npos) << Describe(r);
+        EXPECT_EQ(Lines(r.out).back(), std::to_string(14 - failed.size()) + " passed, " +
+                                           std::to_string(failed.size()) + " failed");
+    }
+}
+
+TEST(Validate, ACrashInProcessingIsReportedAsOne) {
+    const Result r = RunHost({"validate", BROKEN_PLUGIN_CRASH});
+    const auto failed = FailedChecks(r);
+    ASSERT_TRUE(failed.count("process float")) << Describe(r);
+    // Sanitizer builds end the child with their report instead of the signal.
+    const std::string& detail = failed.at("process float");
+    EXPECT_TRUE(detail.find("crashed (signal 11") != std::string::npos ||
+                detail.find("exited with status") != std::string::npos)
+        << detail;
+    EXPECT_NE(failed.at("process double").find("not run: 'process float'"), std::string::npos);
+}
+
+TEST(Validate, JsonCarriesEveryCheck) {
+    const Result r = RunHost({"validate", BROKEN_PLUGIN_CHUNK, "--json", "--strictness", "3"});
+    EXPECT_EQ(r.status, 1) << Describe(r);
+    EXPECT_NE(r.out.find("\"strictness\": 3"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("{\"name\": \"state round trip\", \"result\": \"fail\""),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("\"passed\": 12,\n  \"failed\": 2\n}"), std::string::npos) << r.out;
+}
+
+TEST(Validate, RefusesWhatItCannotLoadOrParse) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* error;
+    };
+    const Case cases[] = {
+        {{"validate", NOT_A_PLUGIN}, "no VST 2 entry point"},
+        {{"validate", "/nonexistent/plugin.so"}, "cannot load"},
+        {{"validate", LOTTA_ROUTER, "--strictness", "11"}, "--strictness"},
+        {{"validate", LOTTA_ROUTER, "--timeout", "0"}, "--timeout"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args[1]);
+        const Result r = RunHost(c.args);
+        EXPECT_EQ(r.status, 2) << Describe(r);
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find(c.error), std::string::npos) << Describe(r);
+    }
+}
+
+}  // namespace

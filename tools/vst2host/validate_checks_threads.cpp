@@ -1,0 +1,88 @@
+// A host's threads at once: one processes, one automates parameters, one saves the state.
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tools/vst2host/validate_audio.h"
+#include "tools/vst2host/validate_checks.h"
+
+namespace vst2host {
+
+void RunThreadChecks(const CheckContext& context) {
+    context.Run("threads", [&] {
+        LoadedPlugin plugin(context.pluginPath);
+        const AEffect& e = plugin.effect();
+        if (e.processReplacing == nullptr) {
+            return CheckOutcome::Fail("the record has no processReplacing entry");
+        }
+        constexpr int32_t kFrames = 256;
+        StartProcessing(plugin, 48000.0, kFrames);
+        const bool chunks = (e.flags & effFlagsProgramChunks) != 0;
+
+        std::atomic<bool> stop{false};
+        std::atomic<long> blocks{0}, changes{0}, saves{0};
+        std::mutex faultMutex;
+        std::string fault;
+        auto report = [&](const std::string& what) {
+            std::lock_guard lock(faultMutex);
+            if (fault.empty()) fault = what;
+        };
+
+        std::thread audio([&] {
+            NoiseBlock<float> block(e.numInputs, e.numOutputs, kFrames);
+            while (!stop.load()) {
+                block.Refill();
+                ProcessBlock(e, block, kFrames);
+                if (const std::string f = block.Fault(kFrames); !f.empty()) report(f);
+                blocks.fetch_add(1);
+            }
+        });
+        std::thread automation([&] {
+            uint32_t seed = 5;
+            while (!stop.load() && e.numParams > 0) {
+                seed = seed * 1664525u + 1013904223u;
+                const auto i =
+                    static_cast<int32_t>((seed >> 4) % static_cast<uint32_t>(e.numParams));
+                plugin.setParameter(i, static_cast<float>(seed >> 8) / 16777216.0f);
+                const float v = plugin.getParameter(i);
+                if (!(v >= 0.0f && v <= 1.0f)) {
+                    report("parameter " + std::to_string(i) + " reads " + std::to_string(v));
+                }
+                changes.fetch_add(1);
+            }
+        });
+        std::thread state([&] {
+            std::vector<unsigned char> copy;
+            while (!stop.load()) {
+                if (chunks) {
+                    void* data = nullptr;
+                    const intptr_t size = plugin.dispatch(effGetChunk, 0, 0, &data);
+                    if (size > 0 && data != nullptr) {
+                        const auto* bytes = static_cast<const unsigned char*>(data);
+                        copy.assign(bytes, bytes + size);
+                    }
+                } else {
+                    for (int32_t i = 0; i < e.numParams; ++i) plugin.getParameter(i);
+                }
+                saves.fetch_add(1);
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+            }
+        });
+
+        std::this_thread::sleep_for(std::chrono::milliseconds(100 * context.strictness));
+        stop.store(true);
+        audio.join();
+        automation.join();
+        state.join();
+        StopProcessing(plugin);
+        if (!fault.empty()) return CheckOutcome::Fail(fault);
+        return CheckOutcome::Pass(std::to_string(blocks.load()) + " blocks, " +
+                                  std::to_string(changes.load()) + " parameter changes, " +
+                                  std::to_string(saves.load()) + " saves");
+    });
+}
+
+}  // namespace vst2host
