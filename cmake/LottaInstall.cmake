@@ -4,6 +4,9 @@
 #   Windows: the DLL, vst2host.exe and a short text at the top of the folder, as users unzip
 #            it straight into their VST folder or anywhere else.
 include(GNUInstallDirs)
+# Installing and packaging take what the build made; they do not build first (so the package
+# test, run by CTest, never starts a build of its own).
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
 
 if(WIN32)
   install(TARGETS lotta_router RUNTIME DESTINATION . LIBRARY DESTINATION .)
