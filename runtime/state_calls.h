@@ -11,11 +11,11 @@
 class StateCalls {
   public:
     // [any] Held for the whole of one state or program-name call.
-    [[nodiscard]] std::unique_lock<std::mutex> Lock() { return std::unique_lock(mutex_); }
+    [[nodiscard]] std::unique_lock<std::recursive_mutex> Lock() { return std::unique_lock(mutex_); }
 
-    // [any & locked] Copies a finished chunk into the calling thread's own buffer and answers
-    // it. The bytes stay put until this thread asks again, or until kKeptBuffers other threads
-    // have asked since; so another thread's getChunk never rewrites a chunk being copied.
+    // [any] With Lock() held: copies a finished chunk into the calling thread's own buffer and
+    // answers it. The bytes stay put until this thread asks again, or until kKeptBuffers other
+    // threads have asked since; so another thread's getChunk never rewrites a chunk being copied.
     void* Publish(const std::vector<float>& chunk);
 
     static constexpr std::size_t kKeptBuffers = 16;
@@ -26,6 +26,8 @@ class StateCalls {
         std::vector<float> bytes;
     };
 
-    std::mutex mutex_;
+    // Recursive: a state load asks the host for the tempo, and a host may answer that by
+    // asking for the chunk or the program name on the same thread.
+    std::recursive_mutex mutex_;
     std::vector<Published> published_;  // most recently used last
 };

@@ -11,28 +11,11 @@
 #include <vector>
 
 #include "tests/plugin/scripted_host.h"
+#include "tests/plugin/thread_checks.h"
 
 namespace {
 
 constexpr auto kRunTime = std::chrono::milliseconds(200);
-
-// While switches move, an output may take either side of a switch, but nothing else: a
-// copy of input 1/2, or (bus 1) silence, or (buses 2 to 8) its own input.
-template <typename Sample>
-bool OnlyCleanCopies(const AudioBlock<Sample>& block, std::string& failure) {
-    for (int c = 0; c < AudioBlock<Sample>::kChannels; ++c) {
-        for (int j = 0; j < block.frames(); ++j) {
-            const Sample out = block.Output(c, j);
-            const Sample other = c < 2 ? Sample(0) : block.in(c, j);
-            if (Bits(out) != Bits(block.in(c % 2, j)) && Bits(out) != Bits(other)) {
-                failure = "output " + std::to_string(c + 1) + " frame " + std::to_string(j) +
-                          " holds " + std::to_string(out);
-                return false;
-            }
-        }
-    }
-    return true;
-}
 
 TEST(Concurrency, ProcessingWhileSwitchesAndStateChangeOnOtherThreads) {
     ScriptedHost host;
@@ -44,12 +27,7 @@ TEST(Concurrency, ProcessingWhileSwitchesAndStateChangeOnOtherThreads) {
     std::atomic<long> blocks{0};
     std::atomic<long> toggles{0};
     std::atomic<long> restores{0};
-    std::mutex failureMutex;
-    std::string failure;
-    auto report = [&](const std::string& what) {
-        std::lock_guard<std::mutex> lock(failureMutex);
-        if (failure.empty()) failure = what;
-    };
+    FirstFailure report;
 
     std::thread audio([&] {
         AudioBlock<float> floats(64);
@@ -102,7 +80,7 @@ TEST(Concurrency, ProcessingWhileSwitchesAndStateChangeOnOtherThreads) {
     automation.join();
     presets.join();
 
-    EXPECT_EQ(failure, "");
+    EXPECT_EQ(report.get(), "");
     EXPECT_GT(blocks.load(), 0);
     EXPECT_GT(toggles.load(), 0);
     EXPECT_GT(restores.load(), 0);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "tests/plugin/scripted_host.h"
+#include "tests/plugin/thread_checks.h"
 
 namespace {
 
@@ -45,17 +46,6 @@ std::string ChunkFault(const std::vector<uint8_t>& bytes) {
     return "";
 }
 
-bool CleanCopies(const AudioBlock<float>& block) {
-    for (int c = 0; c < AudioBlock<float>::kChannels; ++c) {
-        for (int j = 0; j < block.frames(); ++j) {
-            const float out = block.Output(c, j);
-            const float other = c < 2 ? 0.0f : block.in(c, j);
-            if (Bits(out) != Bits(block.in(c % 2, j)) && Bits(out) != Bits(other)) return false;
-        }
-    }
-    return true;
-}
-
 TEST(StateThreads, TwoStateThreadsWhileAudioAndAutomationRun) {
     ScriptedHost host;
     HostedEffect plugin(host);
@@ -65,19 +55,15 @@ TEST(StateThreads, TwoStateThreadsWhileAudioAndAutomationRun) {
     std::atomic<bool> stop{false};
     std::atomic<long> blocks{0};
     std::atomic<long> stateCalls{0};
-    std::mutex failureMutex;
-    std::string failure;
-    auto report = [&](const std::string& what) {
-        std::lock_guard<std::mutex> lock(failureMutex);
-        if (failure.empty()) failure = what;
-    };
+    FirstFailure report;
 
     std::thread audio([&] {
         AudioBlock<float> block(64);
         block.FillDistinctInputs();
         while (!stop.load()) {
             plugin.Process(block);
-            if (!CleanCopies(block)) report("audio: an output is no clean copy");
+            std::string why;
+            if (!OnlyCleanCopies(block, why)) report("audio: " + why);
             blocks.fetch_add(1);
         }
     });
@@ -134,7 +120,7 @@ TEST(StateThreads, TwoStateThreadsWhileAudioAndAutomationRun) {
     first.join();
     second.join();
 
-    EXPECT_EQ(failure, "");
+    EXPECT_EQ(report.get(), "");
     EXPECT_GT(blocks.load(), 0);
     EXPECT_GT(stateCalls.load(), 2);
     EXPECT_EQ(ChunkFault(plugin.GetChunk()), "");

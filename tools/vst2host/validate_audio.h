@@ -2,6 +2,7 @@
 // samples and for writes past the block.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -14,7 +15,7 @@ namespace vst2host {
 template <typename Sample>
 class NoiseBlock {
   public:
-    // Room for maxFrames per channel, plus a guard after it that the plug-in must not touch.
+    // Room for maxFrames per channel, plus a guard after it.
     NoiseBlock(int32_t inputs, int32_t outputs, int32_t maxFrames, uint32_t seed = 1)
         : maxFrames_(maxFrames), seed_(seed) {
         in_.resize(static_cast<std::size_t>(std::max(inputs, 0)));
@@ -28,23 +29,25 @@ class NoiseBlock {
         outPtrs_.push_back(nullptr);
     }
 
-    // New noise in -1..1 on every input; guards set on every output.
-    void Refill() {
+    // New noise in -1..1 on every input; every output zero for the `frames` of the coming
+    // call and a guard after them, to the end of the buffer: a plug-in that writes its
+    // announced maximum instead of the call's frame count shows.
+    void Refill(int32_t frames) {
         for (auto& c : in_) {
             for (auto& s : c) s = static_cast<Sample>(Next());
         }
+        const auto block = static_cast<std::size_t>(std::clamp(frames, 0, maxFrames_));
         for (auto& c : out_) {
-            for (int32_t j = 0; j < maxFrames_; ++j) c[static_cast<std::size_t>(j)] = Sample(0);
-            for (std::size_t j = static_cast<std::size_t>(maxFrames_); j < Stride(); ++j) {
-                c[j] = kGuard;
-            }
+            std::fill(c.begin(), c.begin() + static_cast<std::ptrdiff_t>(block), Sample(0));
+            std::fill(c.begin() + static_cast<std::ptrdiff_t>(block), c.end(), kGuard);
         }
     }
 
     Sample** inputs() { return inPtrs_.data(); }
     Sample** outputs() { return outPtrs_.data(); }
 
-    // "" when the first `frames` of every output are finite and no guard was touched.
+    // "" when the first `frames` of every output are finite and no guard was touched; frames
+    // as given to the Refill before the call.
     std::string Fault(int32_t frames) const {
         for (std::size_t c = 0; c < out_.size(); ++c) {
             for (int32_t j = 0; j < frames; ++j) {
@@ -54,7 +57,7 @@ class NoiseBlock {
                            " is " + std::to_string(static_cast<double>(s));
                 }
             }
-            for (std::size_t j = static_cast<std::size_t>(maxFrames_); j < Stride(); ++j) {
+            for (std::size_t j = static_cast<std::size_t>(frames); j < Stride(); ++j) {
                 if (out_[c][j] != kGuard) {
                     return "output " + std::to_string(c + 1) + " written past the block";
                 }

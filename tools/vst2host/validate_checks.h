@@ -22,8 +22,8 @@ struct CheckOutcome {
     static CheckOutcome Skip(std::string detail) { return {Verdict::kSkip, detail}; }
 };
 
-// [main, child process] Writes what a group's checks find to the parent, unbuffered, so the
-// parent knows which check was running when the child died.
+// [main] In the child process: writes what a group's checks find to the parent, unbuffered,
+// so the parent knows which check was running when the child died.
 class CheckReporter {
   public:
     explicit CheckReporter(int fd) : fd_(fd) {}

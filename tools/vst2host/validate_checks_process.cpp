@@ -46,7 +46,7 @@ CheckOutcome ProcessNoise(const CheckContext& context) {
         for (int32_t frames : sizes) {
             context.reporter->Note(Setting(rate, frames).substr(4));
             for (int i = 0; i < callsPerSize; ++i) {
-                block.Refill();
+                block.Refill(frames);
                 ProcessBlock(e, block, frames);
                 ++calls;
                 const std::string fault = block.Fault(frames);
@@ -72,7 +72,7 @@ CheckOutcome AutomationWhileProcessing(const CheckContext& context) {
         const auto index = static_cast<int32_t>((seed >> 4) % static_cast<uint32_t>(e.numParams));
         const float value = static_cast<float>(seed >> 8) / 16777216.0f;
         plugin.setParameter(index, value);
-        block.Refill();
+        block.Refill(kAutomationStep);
         ProcessBlock(e, block, kAutomationStep);
         const std::string fault = block.Fault(kAutomationStep);
         if (!fault.empty()) {
@@ -95,7 +95,7 @@ CheckOutcome AllocationsWhileProcessing(const CheckContext& context) {
     const int blocks = 44100 / kMaxBlock * context.Scaled(2);
     uint64_t counted = 0;
     for (int i = 0; i < blocks; ++i) {
-        block.Refill();
+        block.Refill(kMaxBlock);
         const uint64_t before = CountedAllocations();
         BeginCountingAllocations();
         ProcessBlock(e, block, kMaxBlock);
@@ -114,7 +114,7 @@ CheckOutcome RealTimeFactor(const CheckContext& context) {
     LoadedPlugin plugin(context.pluginPath);
     const AEffect& e = plugin.effect();
     NoiseBlock<float> block(e.numInputs, e.numOutputs, kMaxBlock);
-    block.Refill();
+    block.Refill(kMaxBlock);
     constexpr double kRate = 44100.0;
     constexpr double kSeconds = 10.0;
     StartProcessing(plugin, kRate, kMaxBlock);

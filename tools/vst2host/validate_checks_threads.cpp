@@ -34,7 +34,7 @@ void RunThreadChecks(const CheckContext& context) {
         std::thread audio([&] {
             NoiseBlock<float> block(e.numInputs, e.numOutputs, kFrames);
             while (!stop.load()) {
-                block.Refill();
+                block.Refill(kFrames);
                 ProcessBlock(e, block, kFrames);
                 if (const std::string f = block.Fault(kFrames); !f.empty()) report(f);
                 blocks.fetch_add(1);

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <map>
 #include <sstream>
+#include <thread>
 
 namespace vst2host {
 namespace {
@@ -63,6 +64,22 @@ bool ReadReport(int fd, Clock::time_point deadline, std::string& out) {
     }
 }
 
+// The child closed its end of the pipe, but may still be running (a plug-in that hangs in
+// its unload, or closed every descriptor it inherited): wait for its end only until the
+// deadline. False when it did not end in time; it is then killed.
+bool ReapBy(pid_t child, Clock::time_point deadline, int& status) {
+    for (;;) {
+        const pid_t ended = ::waitpid(child, &status, WNOHANG);
+        if (ended == child) return true;
+        if (ended < 0 && errno != EINTR) return true;  // nothing left to wait for
+        if (Clock::now() >= deadline) {
+            ::kill(child, SIGKILL);
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
 std::string Seconds(double s) {
     char text[32];
     std::snprintf(text, sizeof text, "%g", s);
@@ -90,15 +107,17 @@ GroupResult RunGroupInChild(const CheckGroup& group, const CheckContext& context
     ::close(fds[1]);
     std::string report;
     bool timedOut = false;
+    const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                             std::chrono::duration<double>(timeLimitSeconds));
     if (child > 0) {
-        const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                                 std::chrono::duration<double>(timeLimitSeconds));
         timedOut = !ReadReport(fds[0], deadline, report);
         if (timedOut) ::kill(child, SIGKILL);
     }
     ::close(fds[0]);
     int status = 0;
-    if (child > 0) {
+    if (child > 0 && !timedOut) timedOut = !ReapBy(child, deadline, status);
+    if (child > 0 && timedOut) {
+        // Killed: the end is certain and near.
         while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
         }
     }
@@ -144,6 +163,12 @@ GroupResult RunGroupInChild(const CheckGroup& group, const CheckContext& context
     for (const std::string& check : group.checks) {
         if (const auto it = finished.find(check); it != finished.end()) {
             result.records.push_back(it->second);
+            // Every check reported, then the process crashed or hung on its way out (in the
+            // plug-in's unload): the group's last check carries that.
+            if (!death.empty() && running.empty() && check == group.checks.back()) {
+                result.records.back().verdict = Verdict::kFail;
+                result.records.back().detail = "finished, then the process " + death;
+            }
         } else if (check == running) {
             std::string detail = death.empty() ? "did not finish" : death;
             if (!where.empty()) detail += " at " + where;
