@@ -25,14 +25,6 @@ void SortSlots(Sample** buffers, int32_t first, int32_t channels, Slot* slots) {
     }
 }
 
-// One output buffer and the write that fills it.
-struct Write {
-    uint8_t channel;  // the lowest output channel on the buffer
-    uint8_t target;   // buffer numbers
-    uint8_t source;
-    ChannelRoute::Kind kind;
-};
-
 }  // namespace
 
 // Numbers the distinct buffers of a call in address order and notes the smallest distance
@@ -65,33 +57,15 @@ void ChannelRouter::NumberBuffers(Sample** inputs, Sample** outputs, int32_t cha
     bufferCount_ = slotCount > 0 ? id + 1 : 0;
 }
 
-template <typename Sample>
-bool ChannelRouter::RouteCall(const ChannelRoute* routes, Sample** inputs, Sample** outputs,
-                              int32_t channels, int32_t frames) {
-    if (channels < 0 || channels > kMaxRoutedChannels) return false;
-    for (int32_t c = 0; c < channels; ++c) {
-        if (routes[c].kind != ChannelRoute::kSilence && routes[c].input >= channels) return false;
-    }
-    if (frames <= 0) return true;
-    bool same = channels == channels_;
-    for (int32_t c = 0; same && c < channels; ++c) {
-        same = buffers_[c] == reinterpret_cast<uintptr_t>(inputs[c]) &&
-               buffers_[channels + c] == reinterpret_cast<uintptr_t>(outputs[c]);
-    }
-    if (!same) NumberBuffers(inputs, outputs, channels);
-    // Buffers closer than a block share bytes without being the same: the per-frame loop's
-    // stores then feed later frames' loads, which no block order reproduces.
-    if (sizeof(Sample) * static_cast<uint64_t>(frames) > smallestGap_) return false;
-
+// Orders the writes of a call with these routes over the current buffer numbers. False
+// when the writes overwrite each other's sources in a circle.
+bool ChannelRouter::Plan(const ChannelRoute* routes, int32_t channels) {
+    planCount_ = -1;
     // One write per output buffer: where channels share one, the lowest channel's value is
-    // what the per-frame stores leave, so the others need not run. A guarded copy of a block
-    // without NaN or infinity is a plain copy; each source is looked at once, before any
-    // write could change it.
+    // what the per-frame stores leave, so the others need not run.
     Write writes[kMaxRoutedChannels];
     int32_t writeCount = 0;
     uint64_t written = 0;
-    uint64_t looked = 0;
-    uint64_t clean = 0;
     uint32_t readers[kMaxBuffers];  // per buffer: the writes that read it
     std::memset(readers, 0, sizeof(uint32_t) * static_cast<size_t>(bufferCount_));
     for (int32_t c = 0; c < channels; ++c) {
@@ -107,20 +81,11 @@ bool ChannelRouter::RouteCall(const ChannelRoute* routes, Sample** inputs, Sampl
             w.source = number_[routes[c].input];
             readers[w.source] |= uint32_t{1} << writeCount;
         }
-        if (w.kind == ChannelRoute::kGuardedCopy) {
-            const uint64_t bit = uint64_t{1} << w.source;
-            if (!(looked & bit)) {
-                looked |= bit;
-                if (!AnyNonFinite(inputs[routes[c].input], frames)) clean |= bit;
-            }
-            if (clean & bit) w.kind = ChannelRoute::kCopy;
-        }
         ++writeCount;
     }
 
     // A write may run once no other pending write still reads its buffer; writes that are
     // ready together touch nothing the others read, so their order does not matter.
-    uint8_t order[kMaxRoutedChannels];
     int32_t ordered = 0;
     uint32_t pending = writeCount == 32 ? ~uint32_t{0} : (uint32_t{1} << writeCount) - 1;
     while (pending) {
@@ -129,19 +94,71 @@ bool ChannelRouter::RouteCall(const ChannelRoute* routes, Sample** inputs, Sampl
             const uint32_t bit = uint32_t{1} << w;
             if ((pending & bit) && !(readers[writes[w].target] & pending & ~bit)) ready |= bit;
         }
-        if (!ready) return false;  // the writes overwrite each other's sources in a circle
+        if (!ready) return false;
         for (int32_t w = 0; w < writeCount; ++w) {
-            if (ready >> w & 1u) order[ordered++] = static_cast<uint8_t>(w);
+            if (ready >> w & 1u) plan_[ordered++] = writes[w];
         }
         pending &= ~ready;
     }
+    std::memcpy(planRoutes_, routes, sizeof(ChannelRoute) * static_cast<size_t>(channels));
+    planCount_ = ordered;
+    return true;
+}
+
+template <typename Sample>
+bool ChannelRouter::RouteCall(const ChannelRoute* routes, Sample** inputs, Sample** outputs,
+                              int32_t channels, int32_t frames) {
+    if (channels < 0 || channels > kMaxRoutedChannels) return false;
+    bool same = channels == channels_;
+    for (int32_t c = 0; same && c < channels; ++c) {
+        same = buffers_[c] == reinterpret_cast<uintptr_t>(inputs[c]) &&
+               buffers_[channels + c] == reinterpret_cast<uintptr_t>(outputs[c]);
+    }
+    // The same buffers with the same routes as the last call: its order holds (and its
+    // routes were checked then).
+    const bool planned =
+        same && planCount_ >= 0 &&
+        std::memcmp(routes, planRoutes_, sizeof(ChannelRoute) * static_cast<size_t>(channels)) == 0;
+    if (!planned) {
+        for (int32_t c = 0; c < channels; ++c) {
+            if (routes[c].kind != ChannelRoute::kSilence && routes[c].input >= channels) {
+                return false;
+            }
+        }
+    }
+    if (frames <= 0) return true;
+    if (!same) {
+        NumberBuffers(inputs, outputs, channels);
+        planCount_ = -1;
+    }
+    // Buffers closer than a block share bytes without being the same: the per-frame loop's
+    // stores then feed later frames' loads, which no block order reproduces.
+    if (sizeof(Sample) * static_cast<uint64_t>(frames) > smallestGap_) return false;
+    if (!planned && !Plan(routes, channels)) return false;
+
+    // A guarded copy of a block without NaN or infinity is a plain copy; each source is
+    // looked at once, before any write could change it.
+    uint64_t looked = 0;
+    uint64_t clean = 0;
+    for (int32_t k = 0; k < planCount_; ++k) {
+        const Write& w = plan_[k];
+        if (w.kind != ChannelRoute::kGuardedCopy) continue;
+        const uint64_t bit = uint64_t{1} << w.source;
+        if (looked & bit) continue;
+        looked |= bit;
+        if (!AnyNonFinite(inputs[routes[w.channel].input], frames)) clean |= bit;
+    }
 
     const size_t bytes = sizeof(Sample) * static_cast<size_t>(frames);
-    for (int32_t k = 0; k < ordered; ++k) {
-        const Write& w = writes[order[k]];
+    for (int32_t k = 0; k < planCount_; ++k) {
+        const Write& w = plan_[k];
         Sample* out = outputs[w.channel];
         const Sample* in = inputs[routes[w.channel].input];
-        switch (w.kind) {
+        ChannelRoute::Kind kind = w.kind;
+        if (kind == ChannelRoute::kGuardedCopy && (clean >> w.source & 1u)) {
+            kind = ChannelRoute::kCopy;
+        }
+        switch (kind) {
             case ChannelRoute::kSilence:
                 std::memset(out, 0, bytes);  // all bits clear: +0.0
                 break;

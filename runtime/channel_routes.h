@@ -20,9 +20,10 @@ struct ChannelRoute {
 
 constexpr int32_t kMaxRoutedChannels = 32;
 
-// Routes whole calls, keeping the numbering of the last call's buffers: hosts mostly hand
-// over the same buffers call after call, and telling identical, overlapping and separate
-// buffers apart is most of the work on short blocks.
+// Routes whole calls, keeping the numbering of the last call's buffers and the order of its
+// writes: hosts mostly hand over the same buffers with the same switches call after call, and
+// telling identical, overlapping and separate buffers apart and ordering the copies is most
+// of the work on short blocks.
 class ChannelRouter {
   public:
     // [audio] Writes `frames` samples of every output channel c < channels as routes[c] says.
@@ -37,6 +38,15 @@ class ChannelRouter {
                int32_t frames);
 
   private:
+    // One output buffer and the write that fills it.
+    struct Write {
+        uint8_t channel;  // the lowest output channel on the buffer
+        uint8_t target;   // buffer numbers
+        uint8_t source;
+        ChannelRoute::Kind kind;
+    };
+
+    bool Plan(const ChannelRoute* routes, int32_t channels);
     template <typename Sample>
     bool RouteCall(const ChannelRoute* routes, Sample** inputs, Sample** outputs, int32_t channels,
                    int32_t frames);
@@ -50,4 +60,8 @@ class ChannelRouter {
     int32_t channels_ = -1;
     int32_t bufferCount_ = 0;
     uint64_t smallestGap_ = 0;
+    // The last call's routes and its writes in the order they ran; planCount_ -1: none.
+    ChannelRoute planRoutes_[kMaxRoutedChannels] = {};
+    Write plan_[kMaxRoutedChannels] = {};
+    int32_t planCount_ = -1;
 };
