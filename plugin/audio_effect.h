@@ -2,6 +2,7 @@
 // opcodes and wraps the host callback.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "plugin/aeff_editor.h"
@@ -58,8 +59,10 @@ class AudioEffect {
 
     // Programs and state.
     // [any] Hosts ask for program names and save and restore state from any thread.
-    virtual int32_t getProgram() { return curProgram_; }
-    virtual void setProgram(int32_t program) { curProgram_ = program; }
+    virtual int32_t getProgram() { return curProgram_.load(std::memory_order_relaxed); }
+    virtual void setProgram(int32_t program) {
+        curProgram_.store(program, std::memory_order_relaxed);
+    }
     virtual void setProgramName(char* /*name*/) {}
     virtual void getProgramName(char* name) { ClearText(name); }
     virtual int32_t getChunk(void** /*data*/, bool /*isPreset*/) { return 0; }
@@ -118,6 +121,7 @@ class AudioEffect {
     int32_t blockSize_;
     int32_t numPrograms_;
     int32_t numParams_;
-    int32_t curProgram_;
+    // Atomic: hosts select and read programs from any thread.
+    std::atomic<int32_t> curProgram_;
     AEffect cEffect_;
 };

@@ -6,15 +6,7 @@ cd "$(dirname "$0")/.."
 seconds="${1:-20}"
 jobs="${JOBS:-$(nproc)}"
 
-need=()
-command -v clang++-14 >/dev/null || need+=(clang-14)
-[[ -e /usr/lib/llvm-14/lib/clang/14.0.6/lib/linux/libclang_rt.fuzzer-x86_64.a ]] ||
-  ls /usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 ||
-  need+=(libclang-rt-14-dev)
-if ((${#need[@]})); then
-  sudo=""; [[ $(id -u) -eq 0 ]] || sudo=sudo
-  $sudo apt-get install -y --no-install-recommends "${need[@]}"
-fi
+scripts/install-deps.sh tests fuzz
 
 # The plug-in with coverage and the address and undefined-behaviour sanitizers. clang leaves
 # the sanitizer runtime out of shared libraries (the program that loads them brings it), so

@@ -3,6 +3,7 @@
 #   install-deps.sh build     the plug-in and vst2host
 #   install-deps.sh tests     the tests and benchmarks (Linux builds)
 #   install-deps.sh windows   the Windows DLLs and their tests under Wine
+#   install-deps.sh fuzz      clang and its libFuzzer and sanitizer runtimes
 # Several groups may be named; no argument means build.
 set -euo pipefail
 
@@ -25,6 +26,9 @@ windows=(
   qemu-user xvfb xauth
 )
 
+# clang 14 is Debian 12's own; its runtimes hold libFuzzer.
+fuzz=(clang-14 libclang-rt-14-dev)
+
 wanted=()
 needI386=0
 for group in "${@:-build}"; do
@@ -32,7 +36,8 @@ for group in "${@:-build}"; do
     build) wanted+=("${build[@]}") ;;
     tests) wanted+=("${build[@]}" "${tests[@]}") ;;
     windows) wanted+=("${build[@]}" "${windows[@]}"); needI386=1 ;;
-    *) echo "install-deps.sh: unknown group '$group' (build, tests, windows)" >&2; exit 2 ;;
+    fuzz) wanted+=("${build[@]}" "${fuzz[@]}") ;;
+    *) echo "install-deps.sh: unknown group '$group' (build, tests, windows, fuzz)" >&2; exit 2 ;;
   esac
 done
 
