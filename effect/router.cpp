@@ -51,7 +51,8 @@ bool RouteCall(TZoltEffect& effect, Sample** inputs, Sample** outputs, int32_t c
         }
     }
     if (!effect.blockRouter.Route(routes, inputs, outputs, kChannels, frames)) return false;
-    effect.vars.CopyHostVariables();
+    // The host-variable copies the sample section makes per frame need no repeat: the block
+    // section has just made the same copy of the same values.
     effect.inputLeft = left;
     effect.inputRight = right;
     for (int32_t c = 0; c < kChannels; ++c) effect.samples[c] = lastFrame[c];
