@@ -3,7 +3,8 @@
 #   lotta_router-<version>-Linux-x86_64.tar.gz, lotta_router-<version>-win32.zip, -win64.zip
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh build windows
+# Packaging cross-compiles; it runs nothing under Wine.
+scripts/install-deps.sh build cross
 mkdir -p packages
 for preset in package-linux package-win32 package-win64; do
   echo "== $preset =="
