@@ -171,10 +171,8 @@ bool Lv2Instance::SaveChunk(std::vector<uint8_t>& chunk) const {
 
 void Lv2Instance::RestoreChunk(const void* data, uint32_t size) {
     Dispatch(effSetChunk, 0, static_cast<intptr_t>(size), const_cast<void*>(data));
-    for (uint32_t i = 0; i < layout_.parameters; ++i) {
-        const float* port = controls_[i];
-        applied_[i] = port && !std::isnan(*port)
-                          ? *port
-                          : effect_->getParameter(effect_, static_cast<int32_t>(i));
-    }
+    // The effect now holds the chunk's values. A port that differs from them is applied at
+    // the next run(), so the effect ends up with what the host shows on its controls.
+    for (uint32_t i = 0; i < layout_.parameters; ++i)
+        applied_[i] = effect_->getParameter(effect_, static_cast<int32_t>(i));
 }

@@ -39,8 +39,8 @@ class Lv2Instance {
     // Safe while Run() runs on another thread: the runtime's state calls take their own lock
     // and the audio path takes none.
     bool SaveChunk(std::vector<uint8_t>& chunk) const;
-    // [main] Restores a chunk through effSetChunk. The control values the ports now hold count
-    // as applied, so the restored switches stay until the host moves a port.
+    // [main] Restores a chunk through effSetChunk, at once. Ports whose values differ from the
+    // restored ones are applied at the next Run(): hosts set the ports after restoring.
     void RestoreChunk(const void* data, uint32_t size);
 
     // [any] null without urid:map.
