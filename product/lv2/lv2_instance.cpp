@@ -4,6 +4,7 @@
 #include <lv2/buf-size/buf-size.h>
 #include <lv2/options/options.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>

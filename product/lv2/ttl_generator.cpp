@@ -4,6 +4,7 @@
 // the binary beside it.
 //   lv2_ttl_generator BUNDLE_DIR URI BINARY VERSION
 // VERSION is the project's major.minor.patch.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
