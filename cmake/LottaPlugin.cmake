@@ -65,11 +65,14 @@ function(lotta_add_lv2_bundle target uri dir effect)
                  ${effect})
   target_link_libraries(${target}_lv2_ttl_generator PRIVATE ${libraries} lotta_warnings)
   set(ttl ${bundle}/manifest.ttl ${bundle}/${target}.ttl)
+  # Rewritten only when they change, so a new version or URI writes the Turtle again.
+  set(arguments ${CMAKE_CURRENT_BINARY_DIR}/${target}_lv2_ttl.arguments)
+  file(CONFIGURE OUTPUT ${arguments} CONTENT "${uri} ${PROJECT_VERSION}\n")
   add_custom_command(OUTPUT ${ttl}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${bundle}
     COMMAND ${target}_lv2_ttl_generator ${bundle} ${uri} ${target}${CMAKE_SHARED_LIBRARY_SUFFIX}
             ${PROJECT_VERSION}
-    DEPENDS ${target}_lv2_ttl_generator
+    DEPENDS ${target}_lv2_ttl_generator ${arguments}
     COMMENT "Writing the Turtle of ${target}.lv2" VERBATIM)
   add_custom_target(${target}_lv2_ttl ALL DEPENDS ${ttl})
   add_dependencies(${target}_lv2 ${target}_lv2_ttl)
