@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "plugin/entry_guard.h"
@@ -44,7 +45,8 @@ Lv2Instance* Lv2Instance::Create(const char* pluginUri, double sampleRate,
                                  const LV2_Feature* const* features) {
     return Guarded(
         [&]() -> Lv2Instance* {
-            auto* self = new Lv2Instance;
+            // Owned until it is whole: the destructor closes what was opened on the way.
+            std::unique_ptr<Lv2Instance> self(new Lv2Instance);
             self->sampleRate_ =
                 sampleRate > 0.0 && std::isfinite(sampleRate) ? sampleRate : 44100.0;
             self->map_ = static_cast<const LV2_URID_Map*>(FindFeature(features, LV2_URID__map));
@@ -59,12 +61,9 @@ Lv2Instance* Lv2Instance::Create(const char* pluginUri, double sampleRate,
             self->time_.SetSampleRate(self->sampleRate_);
 
             self->effect_ = CreateInstance(NewEffect(), HostCallback);
-            if (!self->effect_) {
-                delete self;
-                return nullptr;
-            }
+            if (!self->effect_) return nullptr;
             // The record's user field is the host's: it leads the callback back here.
-            self->effect_->user = self;
+            self->effect_->user = self.get();
             self->layout_.inputs = static_cast<uint32_t>(std::max(self->effect_->numInputs, 0));
             self->layout_.outputs = static_cast<uint32_t>(std::max(self->effect_->numOutputs, 0));
             self->layout_.parameters = static_cast<uint32_t>(std::max(self->effect_->numParams, 0));
@@ -80,7 +79,7 @@ Lv2Instance* Lv2Instance::Create(const char* pluginUri, double sampleRate,
                 self->applied_[i] =
                     self->effect_->getParameter(self->effect_, static_cast<int32_t>(i));
             }
-            return self;
+            return self.release();
         },
         static_cast<Lv2Instance*>(nullptr));
 }
