@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Validates the bundle's Turtle against the installed LV2 specifications and checks that its
-# shared object exports lv2_descriptor alone. lv2_validate exits 0 even when it finds errors,
-# so its count is read.
+# Validates the bundle's Turtle against the LV2 vocabularies installed in /usr/lib/lv2 and
+# checks that its shared object exports lv2_descriptor alone. lv2_validate exits 0 even when
+# it finds errors, so its count is read; its warnings are shown but do not fail.
 #   check_bundle.sh BUNDLE_DIR
 set -euo pipefail
 bundle=$1
@@ -15,7 +15,6 @@ if [[ -z $count ]]; then
 elif [[ $count != 0 ]]; then
   fail=1
 fi
-# Warnings are reported without failing; a spec file Debian ships broken is not ours.
 exports=$(nm -D --defined-only "$bundle"/*.so | awk '{print $3}' | sort | tr '\n' ' ')
 if [[ $exports != "lv2_descriptor " ]]; then
   echo "exports: $exports(expected lv2_descriptor only)"

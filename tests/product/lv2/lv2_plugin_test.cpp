@@ -18,7 +18,8 @@
 
 namespace {
 
-// A host that knows the specifications and our bundle only, with a thread-safe urid:map.
+// A host that knows the LV2 vocabularies and our bundle only, no installed plug-in, with a
+// thread-safe urid:map.
 struct Lv2Host {
     Lv2Host() {
         LilvNode* path = lilv_new_string(world, "/usr/lib/lv2");
