@@ -52,6 +52,19 @@ std::string PlatformModuleFileName(void* module) {
     return ResolveModuleFileName(module);
 }
 
+std::filesystem::path PlatformPath(const std::string& text) {
+    return std::filesystem::path(text);
+}
+
+bool PlatformPathText(const std::filesystem::path& path, std::string& text) {
+    text = path.native();
+    return true;
+}
+
+std::FILE* PlatformOpenFile(const std::string& text, const char* mode) {
+    return std::fopen(text.c_str(), mode);
+}
+
 int32_t ClockMilliseconds() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
