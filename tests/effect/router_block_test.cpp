@@ -575,17 +575,13 @@ TYPED_TEST(RouterBlockTest, MissingChannelBuffersReadSilentAndAreLeftAlone) {
         call.missingIn = i % 50 == 1 ? 0xffff : static_cast<uint32_t>(rng() & rng() & 0xffff);
         call.missingOut = i % 50 == 2 ? 0xffff : static_cast<uint32_t>(rng() & rng() & 0xffff);
         for (double& s : call.switches) s = rng() % 2 ? 1.0 : 0.0;
-        const bool tookBlock = CompareCall(router, call, RandomVariables(rng));
-        if (layouts[i % 4] != Layout::kSharing) {
-            EXPECT_TRUE(tookBlock);
-        }
-        for (bool perFrame : {true, false}) {
-            ForcePerFrameLoop(perFrame);
-            int64_t sections = 0;
-            EXPECT_TRUE(RoutedAsModel(call, router.Run(call, RandomVariables(rng), sections)))
-                << Describe(call) << (perFrame ? ", per frame" : "");
-            EXPECT_GT(router.requests(), 0u) << "the block section did not run";
-        }
+        // Both paths leave the same bytes (CompareCall), and those are the model's.
+        EXPECT_TRUE(CompareCall(router, call, RandomVariables(rng)) ||
+                    layouts[i % 4] == Layout::kSharing);
+        int64_t sections = 0;
+        EXPECT_TRUE(RoutedAsModel(call, router.Run(call, RandomVariables(rng), sections)))
+            << Describe(call);
+        EXPECT_GT(router.requests(), 0u) << "the block section did not run";
         if (::testing::Test::HasFailure()) break;
     }
 }

@@ -190,11 +190,6 @@ TEST_F(HostServices, AFullRingKeepsWhatItHoldsAndCountsWhatItDrops) {
         ASSERT_EQ(getMidiEvent(adapter.get(), &delta, &status, &data1, &data2), 1);
         EXPECT_EQ(delta, 77);
         EXPECT_EQ(status, 0);  // beyond the declared size: nothing copied
-        VstMidiEvent expected{};
-        expected.type = kVstMidiType;
-        expected.byteSize = 12;
-        expected.deltaFrames = 77;
-        EXPECT_EQ(std::memcmp(&adapter->midiRing[0], &expected, sizeof expected), 0);
     }
 }
 
