@@ -4,7 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
+#include <functional>
 #include <string>
 
 // Path texts are UTF-8 byte strings on every platform (on POSIX: the bytes the file system
@@ -15,11 +15,13 @@ void* ModuleInstance();
 // [any] The full file name of the module that the handle names, of any length; empty when it
 // cannot be found.
 std::string PlatformModuleFileName(void* module);
-// [any] The file system's path for a path text. Never throws but for want of memory.
-std::filesystem::path PlatformPath(const std::string& text);
-// [any] A file-system path as a path text; false when it has none (Windows: a name that is
-// not valid UTF-16). Never throws but for want of memory.
-bool PlatformPathText(const std::filesystem::path& path, std::string& text);
+// [any] Calls visit(name, isDirectory) for each entry of the directory, in the order the file
+// system yields them (perhaps "." and ".." too); a symbolic link counts as what it points to, and
+// an entry whose status cannot be read, or whose name has no path text (Windows: not valid
+// UTF-16), is skipped. False when the directory cannot be read. Long paths work on Windows.
+// Throws nothing but for want of memory.
+bool PlatformListDirectory(const std::string& directory,
+                           const std::function<void(const std::string&, bool)>& visit);
 // [any] std::fopen for a path text (Windows: the wide call, long paths included).
 std::FILE* PlatformOpenFile(const std::string& text, const char* mode);
 // A monotonic millisecond tick count, for timed redraws.

@@ -6,6 +6,8 @@
 #include <climits>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
+#include <system_error>
 
 #include "plugin/platform.h"
 
@@ -52,12 +54,20 @@ std::string PlatformModuleFileName(void* module) {
     return ResolveModuleFileName(module);
 }
 
-std::filesystem::path PlatformPath(const std::string& text) {
-    return std::filesystem::path(text);
-}
-
-bool PlatformPathText(const std::filesystem::path& path, std::string& text) {
-    text = path.native();
+bool PlatformListDirectory(const std::string& directory,
+                           const std::function<void(const std::string&, bool)>& visit) {
+    namespace fs = std::filesystem;
+    // Only the non-throwing calls: a directory that changes while it is listed must not
+    // throw out of the host's call.
+    std::error_code error;
+    fs::directory_iterator it(directory, error);
+    if (error) return false;
+    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+        std::error_code statError;
+        const fs::file_status status = fs::status(it->path(), statError);
+        if (statError || !fs::exists(status)) continue;
+        visit(it->path().filename().native(), fs::is_directory(status));
+    }
     return true;
 }
 

@@ -103,12 +103,40 @@ std::string PlatformModuleFileName(void* module) {
     return Utf8(buffer, text) ? text : std::string();
 }
 
-std::filesystem::path PlatformPath(const std::string& text) {
-    return std::filesystem::path(Wide(text));
-}
-
-bool PlatformPathText(const std::filesystem::path& path, std::string& text) {
-    return Utf8(path.native(), text);
+bool PlatformListDirectory(const std::string& directory,
+                           const std::function<void(const std::string&, bool)>& visit) {
+    // FindFirstFileW rather than std::filesystem, whose directory reading here stops at
+    // MAX_PATH; names convert to UTF-8, never through the code page.
+    std::wstring pattern = Wide(directory);
+    if (pattern.empty()) return false;
+    if (pattern.back() != L'\\' && pattern.back() != L'/') pattern += L'\\';
+    const std::wstring prefix = pattern;
+    pattern = LongPathForm(pattern + L'*');
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                                     FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    do {
+        std::string name;
+        if (!Utf8(found.cFileName, name)) continue;
+        DWORD attributes = found.dwFileAttributes;
+        // A link counts as what it points to.
+        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            const HANDLE target =
+                CreateFileW(LongPathForm(prefix + found.cFileName).c_str(), 0,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+            BY_HANDLE_FILE_INFORMATION info;
+            const bool read =
+                target != INVALID_HANDLE_VALUE && GetFileInformationByHandle(target, &info);
+            if (target != INVALID_HANDLE_VALUE) CloseHandle(target);
+            if (!read) continue;
+            attributes = info.dwFileAttributes;
+        }
+        visit(name, (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return true;
 }
 
 std::FILE* PlatformOpenFile(const std::string& text, const char* mode) {

@@ -1,8 +1,6 @@
 #include "runtime/module_paths.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 #include "plugin/platform.h"
 #include "runtime/text.h"
@@ -20,21 +18,10 @@ std::string ModuleRelativePath(const std::string& s) {
 }
 
 void ListDataFiles(const std::string& directory, std::vector<std::string>& names) {
-    namespace fs = std::filesystem;
-    // Only the non-throwing calls: a name the path texts cannot hold, or a directory that
-    // changes while it is listed, must not throw out of the host's call.
-    std::error_code error;
-    fs::directory_iterator it(PlatformPath(directory), error);
-    if (error) return;
-    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
-        std::string entry;
-        if (!PlatformPathText(it->path().filename(), entry)) continue;
-        if (entry.empty() || entry.front() == '.') continue;
-        std::error_code statError;
-        const fs::file_status status = fs::status(it->path(), statError);
-        if (statError || !fs::exists(status) || fs::is_directory(status)) continue;
+    PlatformListDirectory(directory, [&names](const std::string& entry, bool isDirectory) {
+        if (entry.empty() || entry.front() == '.' || isDirectory) return;
         names.push_back(entry);
-    }
+    });
 }
 
 void DebugLog(const std::string& text) {
