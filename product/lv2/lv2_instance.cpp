@@ -146,14 +146,8 @@ void Lv2Instance::Run(uint32_t frames) {
         applied_[i] = value;
         effect_->setParameter(effect_, static_cast<int32_t>(i), value);
     }
-    // A host must connect every audio port; one that does not gets no processing rather
-    // than a write through a null pointer.
-    for (float* buffer : inputs_) {
-        if (!buffer) return;
-    }
-    for (float* buffer : outputs_) {
-        if (!buffer) return;
-    }
+    // A host should connect every audio port. One it leaves unconnected stays null: the
+    // effect reads a missing input as silence and leaves a missing output alone.
     time_.BlockStart(timeEvents_);
     effect_->processReplacing(effect_, inputs_.data(), outputs_.data(),
                               static_cast<int32_t>(frames));
