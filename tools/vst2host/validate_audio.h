@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/vst2host/plugin_host.h"
+#include "tools/vst2host/validate_call.h"
 
 namespace vst2host {
 
@@ -85,16 +85,14 @@ class NoiseBlock {
 };
 
 // [audio] One process call of either precision through the record's entries.
-inline void ProcessBlock(const AEffect& e, NoiseBlock<float>& b, int32_t frames) {
-    e.processReplacing(const_cast<AEffect*>(&e), b.inputs(), b.outputs(), frames);
-}
-inline void ProcessBlock(const AEffect& e, NoiseBlock<double>& b, int32_t frames) {
-    e.processDoubleReplacing(const_cast<AEffect*>(&e), b.inputs(), b.outputs(), frames);
+template <typename Sample>
+void ProcessBlock(const ValidatedPlugin& plugin, NoiseBlock<Sample>& b, int32_t frames) {
+    plugin.process(b.inputs(), b.outputs(), frames);
 }
 
 // [main] Suspends, sets rate and maximum block size, resumes and starts processing, as a host
 // does when its audio setup changes.
-inline void StartProcessing(const LoadedPlugin& plugin, double rate, int32_t maxBlock) {
+inline void StartProcessing(const ValidatedPlugin& plugin, double rate, int32_t maxBlock) {
     plugin.dispatch(effMainsChanged, 0, 0);
     plugin.dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate));
     plugin.dispatch(effSetBlockSize, 0, maxBlock);
@@ -102,7 +100,7 @@ inline void StartProcessing(const LoadedPlugin& plugin, double rate, int32_t max
     plugin.dispatch(effStartProcess);
 }
 
-inline void StopProcessing(const LoadedPlugin& plugin) {
+inline void StopProcessing(const ValidatedPlugin& plugin) {
     plugin.dispatch(effStopProcess);
     plugin.dispatch(effMainsChanged, 0, 0);
 }

@@ -35,7 +35,7 @@ std::string Setting(double rate, int32_t frames) {
 
 template <typename Sample>
 CheckOutcome ProcessNoise(const CheckContext& context) {
-    LoadedPlugin plugin(context.pluginPath);
+    ValidatedPlugin plugin(context.pluginPath);
     const AEffect& e = plugin.effect();
     NoiseBlock<Sample> block(e.numInputs, e.numOutputs, kMaxBlock);
     const std::vector<int32_t> sizes = BlockSizes(context.strictness);
@@ -47,7 +47,7 @@ CheckOutcome ProcessNoise(const CheckContext& context) {
             context.reporter->Note(Setting(rate, frames).substr(4));
             for (int i = 0; i < callsPerSize; ++i) {
                 block.Refill(frames);
-                ProcessBlock(e, block, frames);
+                ProcessBlock(plugin, block, frames);
                 ++calls;
                 const std::string fault = block.Fault(frames);
                 if (!fault.empty()) return CheckOutcome::Fail(fault + Setting(rate, frames));
@@ -60,7 +60,7 @@ CheckOutcome ProcessNoise(const CheckContext& context) {
 }
 
 CheckOutcome AutomationWhileProcessing(const CheckContext& context) {
-    LoadedPlugin plugin(context.pluginPath);
+    ValidatedPlugin plugin(context.pluginPath);
     const AEffect& e = plugin.effect();
     if (e.numParams <= 0) return CheckOutcome::Pass("no parameters");
     NoiseBlock<float> block(e.numInputs, e.numOutputs, kAutomationStep);
@@ -73,7 +73,7 @@ CheckOutcome AutomationWhileProcessing(const CheckContext& context) {
         const float value = static_cast<float>(seed >> 8) / 16777216.0f;
         plugin.setParameter(index, value);
         block.Refill(kAutomationStep);
-        ProcessBlock(e, block, kAutomationStep);
+        ProcessBlock(plugin, block, kAutomationStep);
         const std::string fault = block.Fault(kAutomationStep);
         if (!fault.empty()) {
             return CheckOutcome::Fail(fault + " after parameter " + std::to_string(index) +
@@ -88,7 +88,7 @@ CheckOutcome AutomationWhileProcessing(const CheckContext& context) {
 // At strictness 8 and above the very first block counts too; below, a plug-in may still set
 // itself up lazily in its first call.
 CheckOutcome AllocationsWhileProcessing(const CheckContext& context) {
-    LoadedPlugin plugin(context.pluginPath);
+    ValidatedPlugin plugin(context.pluginPath);
     const AEffect& e = plugin.effect();
     NoiseBlock<float> block(e.numInputs, e.numOutputs, kMaxBlock);
     StartProcessing(plugin, 44100.0, kMaxBlock);
@@ -98,7 +98,7 @@ CheckOutcome AllocationsWhileProcessing(const CheckContext& context) {
         block.Refill(kMaxBlock);
         const uint64_t before = CountedAllocations();
         BeginCountingAllocations();
-        ProcessBlock(e, block, kMaxBlock);
+        ProcessBlock(plugin, block, kMaxBlock);
         EndCountingAllocations();
         if (i > 0 || context.strictness >= 8) counted += CountedAllocations() - before;
     }
@@ -111,7 +111,7 @@ CheckOutcome AllocationsWhileProcessing(const CheckContext& context) {
 }
 
 CheckOutcome RealTimeFactor(const CheckContext& context) {
-    LoadedPlugin plugin(context.pluginPath);
+    ValidatedPlugin plugin(context.pluginPath);
     const AEffect& e = plugin.effect();
     NoiseBlock<float> block(e.numInputs, e.numOutputs, kMaxBlock);
     block.Refill(kMaxBlock);
@@ -120,7 +120,7 @@ CheckOutcome RealTimeFactor(const CheckContext& context) {
     StartProcessing(plugin, kRate, kMaxBlock);
     const long calls = static_cast<long>(kRate * kSeconds) / kMaxBlock;
     const auto start = std::chrono::steady_clock::now();
-    for (long i = 0; i < calls; ++i) ProcessBlock(e, block, kMaxBlock);
+    for (long i = 0; i < calls; ++i) ProcessBlock(plugin, block, kMaxBlock);
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     StopProcessing(plugin);
     const double audio = static_cast<double>(calls * kMaxBlock) / kRate;
@@ -136,7 +136,7 @@ void RunProcessingChecks(const CheckContext& context) {
     bool canDouble = false;
     bool canFloat = false;
     {
-        LoadedPlugin probe(context.pluginPath);
+        ValidatedPlugin probe(context.pluginPath);
         canDouble = (probe.effect().flags & effFlagsCanDoubleReplacing) != 0 &&
                     probe.effect().processDoubleReplacing != nullptr;
         canFloat = probe.effect().processReplacing != nullptr;

@@ -12,12 +12,12 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-bool UsesChunks(const LoadedPlugin& plugin) {
+bool UsesChunks(const ValidatedPlugin& plugin) {
     return (plugin.effect().flags & effFlagsProgramChunks) != 0;
 }
 
 // The saved state: the chunk, or every parameter's value as bytes.
-Bytes Save(const LoadedPlugin& plugin) {
+Bytes Save(const ValidatedPlugin& plugin) {
     if (UsesChunks(plugin)) {
         void* data = nullptr;
         const intptr_t size = plugin.dispatch(effGetChunk, 0, 0, &data);
@@ -33,7 +33,7 @@ Bytes Save(const LoadedPlugin& plugin) {
     return bytes;
 }
 
-void Restore(const LoadedPlugin& plugin, const Bytes& state) {
+void Restore(const ValidatedPlugin& plugin, const Bytes& state) {
     if (UsesChunks(plugin)) {
         Bytes copy = state;  // the plug-in may keep or change what it is given
         plugin.dispatch(effSetChunk, 0, static_cast<intptr_t>(copy.size()), copy.data());
@@ -47,7 +47,7 @@ void Restore(const LoadedPlugin& plugin, const Bytes& state) {
 }
 
 // Moves every parameter somewhere else: a host's automation or a user between save and load.
-void Change(const LoadedPlugin& plugin, uint32_t seed) {
+void Change(const ValidatedPlugin& plugin, uint32_t seed) {
     for (int32_t i = 0; i < plugin.effect().numParams; ++i) {
         seed = seed * 1664525u + 1013904223u;
         const float v = plugin.getParameter(i);
@@ -68,7 +68,7 @@ std::string FirstDifference(const Bytes& a, const Bytes& b) {
     return "";
 }
 
-std::string What(const LoadedPlugin& plugin) {
+std::string What(const ValidatedPlugin& plugin) {
     return UsesChunks(plugin) ? "chunk" : "parameter values";
 }
 
@@ -76,7 +76,7 @@ std::string What(const LoadedPlugin& plugin) {
 
 void RunStateChecks(const CheckContext& context) {
     context.Run("state round trip", [&] {
-        LoadedPlugin plugin(context.pluginPath);
+        ValidatedPlugin plugin(context.pluginPath);
         plugin.dispatch(effMainsChanged, 0, 1);
         const int rounds = context.Scaled(4);
         for (int round = 0; round < rounds; ++round) {
@@ -95,10 +95,10 @@ void RunStateChecks(const CheckContext& context) {
     });
 
     context.Run("state into second instance", [&] {
-        LoadedPlugin first(context.pluginPath);
+        ValidatedPlugin first(context.pluginPath);
         Change(first, 12345u);
         const Bytes saved = Save(first);
-        LoadedPlugin second(context.pluginPath);
+        ValidatedPlugin second(context.pluginPath);
         Restore(second, saved);
         const std::string fault = FirstDifference(saved, Save(second));
         if (!fault.empty()) return CheckOutcome::Fail(What(first) + ": " + fault);

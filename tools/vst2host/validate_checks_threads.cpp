@@ -13,7 +13,7 @@ namespace vst2host {
 
 void RunThreadChecks(const CheckContext& context) {
     context.Run("threads", [&] {
-        LoadedPlugin plugin(context.pluginPath);
+        ValidatedPlugin plugin(context.pluginPath);
         const AEffect& e = plugin.effect();
         if (e.processReplacing == nullptr) {
             return CheckOutcome::Fail("the record has no processReplacing entry");
@@ -35,7 +35,7 @@ void RunThreadChecks(const CheckContext& context) {
             NoiseBlock<float> block(e.numInputs, e.numOutputs, kFrames);
             while (!stop.load()) {
                 block.Refill(kFrames);
-                ProcessBlock(e, block, kFrames);
+                ProcessBlock(plugin, block, kFrames);
                 if (const std::string f = block.Fault(kFrames); !f.empty()) report(f);
                 blocks.fetch_add(1);
             }
