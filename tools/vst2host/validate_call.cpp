@@ -36,9 +36,9 @@ void DescribeInto(char* out, std::size_t size, const PluginCall& c) {
             std::snprintf(out, size, "getParameter(%d)", static_cast<int>(c.opcode));
             return;
         case Kind::kProcess:
-            std::snprintf(out, size, "%s(%d frames)",
+            std::snprintf(out, size, "%s(%d frame%s)",
                           c.doubles ? "processDoubleReplacing" : "processReplacing",
-                          static_cast<int>(c.frames));
+                          static_cast<int>(c.frames), c.frames == 1 ? "" : "s");
             return;
     }
 }
