@@ -95,27 +95,38 @@ void PrintJson(const std::vector<Row>& rows, int strictness, double seconds) {
 }  // namespace
 
 std::vector<std::string> FindLibraries(const std::vector<std::string>& paths) {
-    std::set<std::string> found;
+    std::vector<std::string> found;
+    // Plug-in folders link to each other (a suite's own folder from /usr/lib/vst): each file
+    // once, under the first name it was found by.
+    std::set<fs::path> seen;
+    auto add = [&](const fs::path& file) {
+        std::error_code error;
+        const fs::path real = fs::weakly_canonical(file, error);
+        if (seen.insert(error ? file : real).second) found.push_back(file.string());
+    };
     for (const std::string& path : paths) {
         std::error_code error;
         if (!fs::is_directory(path, error)) {
             if (!fs::exists(path, error)) {
                 throw CommandError("validate: no such file or directory: " + path);
             }
-            found.insert(path);
+            add(path);
             continue;
         }
+        std::vector<fs::path> files;
         const auto options = fs::directory_options::follow_directory_symlink |
                              fs::directory_options::skip_permission_denied;
         for (fs::recursive_directory_iterator it(path, options, error), end; !error && it != end;
              it.increment(error)) {
             if (it->path().extension() == ".so" && it->is_regular_file(error)) {
-                found.insert(it->path().string());
+                files.push_back(it->path());
             }
         }
         if (error) throw CommandError("validate: cannot search " + path + ": " + error.message());
+        std::sort(files.begin(), files.end());
+        for (const fs::path& file : files) add(file);
     }
-    return {found.begin(), found.end()};
+    return found;
 }
 
 void PrintJsonChecks(std::ostream& out, const std::vector<CheckRecord>& records,

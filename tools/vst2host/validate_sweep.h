@@ -17,7 +17,7 @@ int RunValidateSweep(const std::vector<std::string>& paths, int strictness, doub
                      bool json);
 
 // [main] The libraries a sweep takes from these paths: files as given, directories searched
-// through for ".so" files; sorted, each once.
+// through for ".so" files, sorted; each file once, however many links lead to it.
 std::vector<std::string> FindLibraries(const std::vector<std::string>& paths);
 
 // [any] The records as a JSON array; `indent` is the indentation of the line it starts on.
