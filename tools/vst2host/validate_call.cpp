@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <typeinfo>
 
@@ -16,6 +17,88 @@ thread_local PluginCall tCall;
 thread_local const char* tThreadName = nullptr;
 const CheckReporter* gCrashReporter = nullptr;
 
+// The opcodes' names, by number, as plug-in sources spell them.
+constexpr const char* kOpcodeNames[] = {"effOpen",
+                                        "effClose",
+                                        "effSetProgram",
+                                        "effGetProgram",
+                                        "effSetProgramName",
+                                        "effGetProgramName",
+                                        "effGetParamLabel",
+                                        "effGetParamDisplay",
+                                        "effGetParamName",
+                                        "effGetVu",
+                                        "effSetSampleRate",
+                                        "effSetBlockSize",
+                                        "effMainsChanged",
+                                        "effEditGetRect",
+                                        "effEditOpen",
+                                        "effEditClose",
+                                        "effEditDraw",
+                                        "effEditMouse",
+                                        "effEditKey",
+                                        "effEditIdle",
+                                        "effEditTop",
+                                        "effEditSleep",
+                                        "effIdentify",
+                                        "effGetChunk",
+                                        "effSetChunk",
+                                        "effProcessEvents",
+                                        "effCanBeAutomated",
+                                        "effString2Parameter",
+                                        "effGetNumProgramCategories",
+                                        "effGetProgramNameIndexed",
+                                        "effCopyProgram",
+                                        "effConnectInput",
+                                        "effConnectOutput",
+                                        "effGetInputProperties",
+                                        "effGetOutputProperties",
+                                        "effGetPlugCategory",
+                                        "effGetCurrentPosition",
+                                        "effGetDestinationBuffer",
+                                        "effOfflineNotify",
+                                        "effOfflinePrepare",
+                                        "effOfflineRun",
+                                        "effProcessVarIo",
+                                        "effSetSpeakerArrangement",
+                                        "effSetBlockSizeAndSampleRate",
+                                        "effSetBypass",
+                                        "effGetEffectName",
+                                        "effGetErrorText",
+                                        "effGetVendorString",
+                                        "effGetProductString",
+                                        "effGetVendorVersion",
+                                        "effVendorSpecific",
+                                        "effCanDo",
+                                        "effGetTailSize",
+                                        "effIdle",
+                                        "effGetIcon",
+                                        "effSetViewPosition",
+                                        "effGetParameterProperties",
+                                        "effKeysRequired",
+                                        "effGetVstVersion",
+                                        "effEditKeyDown",
+                                        "effEditKeyUp",
+                                        "effSetEditKnobMode",
+                                        "effGetMidiProgramName",
+                                        "effGetCurrentMidiProgram",
+                                        "effGetMidiProgramCategory",
+                                        "effHasMidiProgramsChanged",
+                                        "effGetMidiKeyName",
+                                        "effBeginSetProgram",
+                                        "effEndSetProgram",
+                                        "effGetSpeakerArrangement",
+                                        "effShellGetNextPlugin",
+                                        "effStartProcess",
+                                        "effStopProcess",
+                                        "effSetTotalSampleToProcess",
+                                        "effSetPanLaw",
+                                        "effBeginLoadBank",
+                                        "effBeginLoadProgram",
+                                        "effSetProcessPrecision",
+                                        "effGetNumMidiInputChannels",
+                                        "effGetNumMidiOutputChannels"};
+
 // Without allocating: also used from the signal handler.
 void DescribeInto(char* out, std::size_t size, const PluginCall& c) {
     using Kind = PluginCall::Kind;
@@ -24,9 +107,15 @@ void DescribeInto(char* out, std::size_t size, const PluginCall& c) {
             std::snprintf(out, size, "no plug-in call");
             return;
         case Kind::kDispatch:
-            std::snprintf(out, size, "dispatcher(opcode %d, index %d, value %lld, opt %g)",
-                          static_cast<int>(c.opcode), static_cast<int>(c.index),
-                          static_cast<long long>(c.value), static_cast<double>(c.opt));
+            if (c.opcode >= 0 && c.opcode < static_cast<int32_t>(std::size(kOpcodeNames))) {
+                std::snprintf(out, size, "dispatcher(%s, index %d, value %lld, opt %g)",
+                              kOpcodeNames[c.opcode], static_cast<int>(c.index),
+                              static_cast<long long>(c.value), static_cast<double>(c.opt));
+            } else {
+                std::snprintf(out, size, "dispatcher(opcode %d, index %d, value %lld, opt %g)",
+                              static_cast<int>(c.opcode), static_cast<int>(c.index),
+                              static_cast<long long>(c.value), static_cast<double>(c.opt));
+            }
             return;
         case Kind::kSetParameter:
             std::snprintf(out, size, "setParameter(%d, %g)", static_cast<int>(c.opcode),

@@ -20,6 +20,10 @@ void RunThreadChecks(const CheckContext& context) {
         }
         constexpr int32_t kFrames = 256;
         StartProcessing(plugin, 48000.0, kFrames);
+        // How to reproduce a crash here: all three at once.
+        context.reporter->Note("the same time as " + std::to_string(kFrames) +
+                               "-frame processing at 48 kHz, parameter changes and state "
+                               "saves on three threads");
         const bool chunks = (e.flags & effFlagsProgramChunks) != 0;
 
         std::atomic<bool> stop{false};
