@@ -75,6 +75,11 @@ std::string Milliseconds(double seconds) {
     return text;
 }
 
+std::string Change(long n, long steps, int32_t index, float value) {
+    return "change " + std::to_string(n + 1) + " of " + std::to_string(steps) + ", setParameter(" +
+           std::to_string(index) + ", " + Exact(value) + ")";
+}
+
 double Median(std::vector<double> values) {
     if (values.empty()) return 0.0;
     const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
@@ -130,6 +135,8 @@ CheckOutcome AutomationWhileProcessing(const CheckContext& context) {
         seed = seed * 1664525u + 1013904223u;
         const auto index = static_cast<int32_t>((seed >> 4) % static_cast<uint32_t>(e.numParams));
         const float value = static_cast<float>(seed >> 8) / 16777216.0f;
+        // Named if the plug-in crashes in the block after it.
+        context.reporter->Note(Change(n, steps, index, value));
         const auto t0 = Clock::now();
         plugin.setParameter(index, value);
         const auto t1 = Clock::now();
@@ -157,9 +164,7 @@ CheckOutcome AutomationWhileProcessing(const CheckContext& context) {
         }
         if (change > kStepSeconds && t2 - lastNote > std::chrono::milliseconds(500)) {
             // Named if the time limit ends the check: slow, not hung.
-            context.reporter->Note("change " + std::to_string(n + 1) + " of " +
-                                   std::to_string(steps) + ", setParameter(" +
-                                   std::to_string(index) + ", " + Exact(value) + ") took " +
+            context.reporter->Note(Change(n, steps, index, value) + " took " +
                                    Milliseconds(change));
             lastNote = t2;
         }
