@@ -6,12 +6,17 @@
 //   BROKEN_ALLOCATES         every process call allocates
 //   BROKEN_CRASH             processing writes through a null pointer
 //   BROKEN_HANG              processing never returns
+//   BROKEN_THROWS            setParameter throws std::bad_alloc when a parameter is set to 1
+//   BROKEN_SLOW_PARAMETER    setParameter takes 3 ms, longer than the audio of a small block
+//   BROKEN_NOISY             prints lines like a validator's report, and JSON, everywhere
 // Without any of them it passes every check.
 #include <atomic>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <new>
 #include <thread>
 
 #include "plugin/vst2_abi.h"
@@ -90,7 +95,23 @@ intptr_t VSTCALLBACK Dispatch(AEffect* e, int32_t opcode, int32_t index, intptr_
     }
 }
 
+// What a chatty plug-in might print, made to look like the validator's own output.
+void Chatter() {
+#ifdef BROKEN_NOISY
+    std::printf("R\tP\tprocess float\tfine\n\"}]}\nFAIL  threads  no\n");
+    std::fprintf(stderr, "B\tthreads\nR\tF\tthreads\tprinted\n");
+    std::fflush(stdout);
+#endif
+}
+
 void VSTCALLBACK SetParameter(AEffect* e, int32_t index, float value) {
+#ifdef BROKEN_THROWS
+    if (value == 1.0f) throw std::bad_alloc();
+#endif
+#ifdef BROKEN_SLOW_PARAMETER
+    std::this_thread::sleep_for(std::chrono::milliseconds(3));
+#endif
+    Chatter();
     if (index < 0 || index >= kParams || !std::isfinite(value)) return;
     Of(e).params[index] = std::fmin(1.0f, std::fmax(0.0f, value));
 }
@@ -106,6 +127,7 @@ float VSTCALLBACK GetParameter(AEffect* e, int32_t index) {
 
 template <typename Sample>
 void Process(AEffect* e, Sample** in, Sample** out, int32_t frames) {
+    Chatter();
 #ifdef BROKEN_ALLOCATES
     auto scratch = std::make_unique<Sample[]>(static_cast<std::size_t>(frames) + 1);
     scratch[0] = Sample(0);

@@ -20,10 +20,19 @@ std::atomic<uint64_t> counted{0};
 // Plain thread-local flag: the allocator functions run before and during any other
 // initialisation, so nothing here may need a constructor.
 thread_local bool counting = false;
+// The first counted allocation: who asked, and for how much.
+std::atomic<void*> firstCaller{nullptr};
+std::atomic<std::size_t> firstSize{0};
 
-inline void Note() noexcept {
-    if (counting) counted.fetch_add(1, std::memory_order_relaxed);
+inline void Note(void* caller, std::size_t size) noexcept {
+    if (!counting) return;
+    if (counted.fetch_add(1, std::memory_order_relaxed) == 0) {
+        firstCaller.store(caller, std::memory_order_relaxed);
+        firstSize.store(size, std::memory_order_relaxed);
+    }
 }
+
+#define VST2HOST_NOTE(size) Note(__builtin_return_address(0), (size))
 
 }  // namespace
 
@@ -41,6 +50,10 @@ uint64_t CountedAllocations() noexcept {
     return counted.load(std::memory_order_relaxed);
 }
 
+FirstAllocation FirstCountedAllocation() noexcept {
+    return {firstCaller.load(std::memory_order_relaxed), firstSize.load(std::memory_order_relaxed)};
+}
+
 const char* CountedAllocationFunctions() noexcept {
 #ifdef VST2HOST_COUNT_OPERATOR_NEW
     return "operator new";
@@ -55,21 +68,21 @@ const char* CountedAllocationFunctions() noexcept {
 
 // The sanitizer runtime owns malloc; counting operator new is what remains possible.
 void* operator new(std::size_t size) {
-    Note();
+    VST2HOST_NOTE(size);
     if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
     throw std::bad_alloc();
 }
 void* operator new[](std::size_t size) {
-    Note();
+    VST2HOST_NOTE(size);
     if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
     throw std::bad_alloc();
 }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    Note();
+    VST2HOST_NOTE(size);
     return std::malloc(size == 0 ? 1 : size);
 }
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    Note();
+    VST2HOST_NOTE(size);
     return std::malloc(size == 0 ? 1 : size);
 }
 void operator delete(void* p) noexcept {
@@ -98,28 +111,28 @@ void* __libc_realloc(void* p, std::size_t size);
 void* __libc_memalign(std::size_t alignment, std::size_t size);
 
 VST2HOST_INTERPOSED void* malloc(std::size_t size) noexcept {
-    Note();
+    VST2HOST_NOTE(size);
     return __libc_malloc(size);
 }
 VST2HOST_INTERPOSED void* calloc(std::size_t count, std::size_t size) noexcept {
-    Note();
+    VST2HOST_NOTE(count * size);
     return __libc_calloc(count, size);
 }
 VST2HOST_INTERPOSED void* realloc(void* p, std::size_t size) noexcept {
-    Note();
+    VST2HOST_NOTE(size);
     return __libc_realloc(p, size);
 }
 VST2HOST_INTERPOSED void* memalign(std::size_t alignment, std::size_t size) noexcept {
-    Note();
+    VST2HOST_NOTE(size);
     return __libc_memalign(alignment, size);
 }
 VST2HOST_INTERPOSED void* aligned_alloc(std::size_t alignment, std::size_t size) noexcept {
-    Note();
+    VST2HOST_NOTE(size);
     return __libc_memalign(alignment, size);
 }
 VST2HOST_INTERPOSED int posix_memalign(void** out, std::size_t alignment,
                                        std::size_t size) noexcept {
-    Note();
+    VST2HOST_NOTE(size);
     if (alignment % sizeof(void*) != 0 || (alignment & (alignment - 1)) != 0) return EINVAL;
     void* p = __libc_memalign(alignment, size);
     if (p == nullptr) return ENOMEM;

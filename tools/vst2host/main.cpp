@@ -45,7 +45,9 @@ struct Command {
     const char* name;  // one word, or two for a command with an action ("preset save")
     const char* synopsis;
     const char* summary;
-    std::vector<const char*> positionals;  // names of the required arguments, in order
+    // Names of the required arguments, in order; a last one ending in "..." takes any
+    // number from one on.
+    std::vector<const char*> positionals;
     std::vector<const char*> flags;
     std::vector<const char*> valueOptions;
     std::vector<const char*> repeatable;  // value options that may be given more than once
@@ -112,22 +114,26 @@ const std::vector<Command>& Commands() {
                                                    args.value("--preset"), args.values("--set"));
          }},
         {"validate",
-         "validate PLUGIN [--strictness 1..10] [--json] [--timeout SECONDS]",
+         "validate PLUGIN|DIR... [--strictness 1..10] [--json] [--timeout SECONDS]",
          "Put any VST 2 plug-in through a host's worst day and print one line per check,\n"
-         "then 'N passed, M failed': opening and closing, every dispatcher opcode, text\n"
-         "buffers, parameter sweep, state round trips, noise through both precisions at\n"
-         "44.1/48/96 kHz and every block size, automation while processing, allocations\n"
-         "on the audio thread, three threads at once, and the real-time factor. Each group\n"
-         "runs in a child process with a time limit (--timeout, 120 s), so a crash or hang\n"
-         "fails a check. --strictness (5) scales the work; from 8 on, texts must keep to\n"
-         "the format's sizes. Exit status 0 when all pass, 1 when any fails.",
-         {"PLUGIN"},
+         "then 'N passed, M failed': opening and closing, dispatcher opcodes (editor and\n"
+         "offline ones left out), text buffers, parameter sweep, state round trips, noise\n"
+         "through both precisions at 44.1/48/96 kHz and every block size, automation while\n"
+         "processing (each change and block timed against the audio it stands for),\n"
+         "allocations on the audio thread, three threads at once, and the real-time factor.\n"
+         "Each group runs in a child process with a time limit (--timeout, 120 s), so a\n"
+         "crash or hang fails a check, naming the plug-in call it was in. --strictness (5)\n"
+         "scales the work; from 8 on, texts must keep to the format's sizes. Given\n"
+         "directories or several files, validates every .so found (subdirectories too),\n"
+         "shows progress on stderr and ends with a table; libraries without a VST 2 entry\n"
+         "point are listed as not a plug-in. Exit status 0 when all pass, 1 when any fails.",
+         {"PLUGIN..."},
          {"--json"},
          {"--strictness", "--timeout"},
          {},
          [](const ParsedArgs& args) {
              vst2host::ValidateRequest request;
-             request.pluginPath = args.positional[0];
+             request.paths = args.positional;
              request.strictness = args.value("--strictness");
              request.timeLimit = args.value("--timeout");
              request.json = args.has("--json");
@@ -220,9 +226,13 @@ std::optional<std::string> Parse(const Command& command, const std::vector<std::
         }
     }
     if (out.positional.size() < command.positionals.size()) {
-        return name + ": missing " + command.positionals[out.positional.size()] + " argument";
+        std::string missing = command.positionals[out.positional.size()];
+        if (missing.ends_with("...")) missing.resize(missing.size() - 3);
+        return name + ": missing " + missing + " argument";
     }
-    if (out.positional.size() > command.positionals.size()) {
+    const bool variadic = !command.positionals.empty() &&
+                          std::string_view(command.positionals.back()).ends_with("...");
+    if (!variadic && out.positional.size() > command.positionals.size()) {
         return name + ": unexpected argument '" + out.positional[command.positionals.size()] + "'";
     }
     return std::nullopt;

@@ -13,57 +13,22 @@ namespace {
 constexpr std::size_t kCanaryBufferSize = 512;
 constexpr unsigned char kCanary = 0xA5;
 
-// Protocol lines hold no tab or newline inside a field.
-std::string Field(std::string text) {
-    std::replace(text.begin(), text.end(), '\n', ' ');
-    std::replace(text.begin(), text.end(), '\t', ' ');
-    return text;
-}
-
-char VerdictLetter(Verdict v) {
-    return v == Verdict::kPass ? 'P' : v == Verdict::kFail ? 'F' : 'S';
-}
-
 }  // namespace
-
-void CheckReporter::Write(const std::string& line) {
-    const char* p = line.data();
-    std::size_t left = line.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd_, p, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return;
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-}
-
-void CheckReporter::Begin(const std::string& check) {
-    Write("B\t" + Field(check) + "\n");
-}
-
-void CheckReporter::Finish(const std::string& check, const CheckOutcome& outcome) {
-    Write(std::string("R\t") + VerdictLetter(outcome.verdict) + "\t" + Field(check) + "\t" +
-          Field(outcome.detail) + "\n");
-}
-
-void CheckReporter::Note(const std::string& where) {
-    Write("N\t" + Field(where) + "\n");
-}
-
-void CheckReporter::LoadFailed(const std::string& message) {
-    Write("L\t" + Field(message) + "\n");
-}
 
 void CheckContext::Run(const std::string& check, const std::function<CheckOutcome()>& body) const {
     reporter->Begin(check);
     CheckOutcome outcome;
     try {
         outcome = body();
-    } catch (const std::exception& e) {
+    } catch (const PluginThrew& e) {
         outcome = CheckOutcome::Fail(e.what());
-    } catch (...) {
-        outcome = CheckOutcome::Fail("an unknown exception left the plug-in");
+    } catch (const LoadError& e) {
+        outcome = CheckOutcome::Fail(e.what());
+    } catch (const std::exception& e) {
+        // Not out of a plug-in call: the validator's own, though often over what a plug-in
+        // answered (a chunk size no memory holds).
+        outcome = CheckOutcome::Fail(std::string("the validator failed: ") + e.what() + " after " +
+                                     Describe(CurrentCall()));
     }
     reporter->Finish(check, outcome);
 }
@@ -87,7 +52,7 @@ const std::vector<CheckGroup>& CheckGroups() {
     return groups;
 }
 
-std::string CheckedText(const LoadedPlugin& plugin, int32_t opcode, int32_t index, int limit,
+std::string CheckedText(const ValidatedPlugin& plugin, int32_t opcode, int32_t index, int limit,
                         bool nonEmpty, std::string* text) {
     unsigned char buffer[kCanaryBufferSize];
     std::memset(buffer, kCanary, sizeof buffer);

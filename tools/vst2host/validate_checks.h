@@ -7,46 +7,22 @@
 #include <string>
 #include <vector>
 
-#include "tools/vst2host/plugin_host.h"
+#include "tools/vst2host/validate_call.h"
+#include "tools/vst2host/validate_report.h"
 
 namespace vst2host {
-
-enum class Verdict { kPass, kFail, kSkip };
-
-struct CheckOutcome {
-    Verdict verdict = Verdict::kPass;
-    std::string detail;
-
-    static CheckOutcome Pass(std::string detail = {}) { return {Verdict::kPass, detail}; }
-    static CheckOutcome Fail(std::string detail) { return {Verdict::kFail, detail}; }
-    static CheckOutcome Skip(std::string detail) { return {Verdict::kSkip, detail}; }
-};
-
-// [main] In the child process: writes what a group's checks find to the parent, unbuffered,
-// so the parent knows which check was running when the child died.
-class CheckReporter {
-  public:
-    explicit CheckReporter(int fd) : fd_(fd) {}
-    void Begin(const std::string& check);
-    void Finish(const std::string& check, const CheckOutcome& outcome);
-    // Where the running check is ("opcode 13"), named in its failure if the child dies.
-    void Note(const std::string& where);
-    // The plug-in could not be loaded at all.
-    void LoadFailed(const std::string& message);
-
-  private:
-    void Write(const std::string& line);
-    int fd_;
-};
 
 // What every check may use: the plug-in's path, how hard to push, and the reporter.
 struct CheckContext {
     std::string pluginPath;
     int strictness = 5;  // 1 (quick) .. 10 (exhaustive)
     CheckReporter* reporter = nullptr;
+    // The plug-in's own printing is thrown away rather than passed to standard error: a
+    // sweep's progress stays readable.
+    bool quietPlugin = false;
 
-    // Runs one check: announces it, runs it, reports its outcome. A LoadError or other
-    // exception out of the check fails it with its message.
+    // Runs one check: announces it, runs it, reports its outcome. A LoadError, an exception
+    // out of the plug-in or one of the validator's own fails it with its message.
     void Run(const std::string& check, const std::function<CheckOutcome()>& body) const;
     // A number of repetitions that grows with the strictness.
     int Scaled(int atDefault) const;
@@ -80,7 +56,7 @@ void RunThreadChecks(const CheckContext& context);      // validate_checks_threa
 // none): no terminator inside the limit, or bytes changed beyond it. A buffer left untouched
 // (the opcode not answered) and an empty text are faults only when nonEmpty. The text goes
 // to *text.
-std::string CheckedText(const LoadedPlugin& plugin, int32_t opcode, int32_t index, int limit,
+std::string CheckedText(const ValidatedPlugin& plugin, int32_t opcode, int32_t index, int limit,
                         bool nonEmpty, std::string* text = nullptr);
 
 // The text size limit for a parameter or program text at this strictness: the format's own

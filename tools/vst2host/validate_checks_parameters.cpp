@@ -29,7 +29,7 @@ std::string Where(int32_t index, float set) {
 
 void RunParameterChecks(const CheckContext& context) {
     context.Run("parameter range", [&] {
-        LoadedPlugin plugin(context.pluginPath);
+        ValidatedPlugin plugin(context.pluginPath);
         const int32_t n = plugin.effect().numParams;
         if (n <= 0) return CheckOutcome::Pass("no parameters");
         if (plugin.effect().getParameter == nullptr || plugin.effect().setParameter == nullptr) {
@@ -57,7 +57,7 @@ void RunParameterChecks(const CheckContext& context) {
     });
 
     context.Run("parameter texts", [&] {
-        LoadedPlugin plugin(context.pluginPath);
+        ValidatedPlugin plugin(context.pluginPath);
         const int32_t n = plugin.effect().numParams;
         if (n <= 0) return CheckOutcome::Pass("no parameters");
         const int nameLimit = ParameterTextLimit(effGetParamName, context.strictness);

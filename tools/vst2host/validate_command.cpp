@@ -1,6 +1,7 @@
 #include "tools/vst2host/validate_command.h"
 
 #include <charconv>
+#include <filesystem>
 #include <iomanip>
 #include <iostream>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "tools/vst2host/plugin_host.h"
 #include "tools/vst2host/text_format.h"
 #include "tools/vst2host/validate_runner.h"
+#include "tools/vst2host/validate_sweep.h"
 
 namespace vst2host {
 namespace {
@@ -39,6 +41,11 @@ double ParseTimeLimit(const std::optional<std::string>& text) {
                        "'");
 }
 
+bool IsDirectory(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::is_directory(path, error);
+}
+
 const char* Word(Verdict v) {
     return v == Verdict::kPass ? "PASS" : v == Verdict::kFail ? "FAIL" : "SKIP";
 }
@@ -51,20 +58,12 @@ void PrintText(const std::vector<CheckRecord>& records, int passed, int failed) 
     std::cout << passed << " passed, " << failed << " failed\n";
 }
 
-void PrintJson(const ValidateRequest& request, int strictness,
-               const std::vector<CheckRecord>& records, int passed, int failed) {
-    std::cout << "{\n  \"plugin\": " << JsonString(request.pluginPath)
-              << ",\n  \"strictness\": " << strictness << ",\n  \"checks\": [";
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const CheckRecord& r = records[i];
-        std::cout << (i ? ",\n" : "\n") << "    {\"name\": " << JsonString(r.name)
-                  << ", \"result\": \""
-                  << (r.verdict == Verdict::kPass   ? "pass"
-                      : r.verdict == Verdict::kFail ? "fail"
-                                                    : "skip")
-                  << "\", \"detail\": " << JsonString(r.detail) << "}";
-    }
-    std::cout << "\n  ],\n  \"passed\": " << passed << ",\n  \"failed\": " << failed << "\n}\n";
+void PrintJson(const std::string& path, int strictness, const std::vector<CheckRecord>& records,
+               int passed, int failed) {
+    std::cout << "{\n  \"plugin\": " << JsonString(path) << ",\n  \"strictness\": " << strictness
+              << ",\n  \"checks\": ";
+    PrintJsonChecks(std::cout, records, "  ");
+    std::cout << ",\n  \"passed\": " << passed << ",\n  \"failed\": " << failed << "\n}\n";
 }
 
 }  // namespace
@@ -72,38 +71,20 @@ void PrintJson(const ValidateRequest& request, int strictness,
 int RunValidateCommand(const ValidateRequest& request) {
     const int strictness = ParseStrictness(request.strictness);
     const double timeLimit = ParseTimeLimit(request.timeLimit);
+    if (request.paths.size() != 1 || IsDirectory(request.paths.front())) {
+        return RunValidateSweep(request.paths, strictness, timeLimit, request.json);
+    }
     CheckContext context;
-    context.pluginPath = request.pluginPath;
+    context.pluginPath = request.paths.front();
     context.strictness = strictness;
-
-    std::vector<CheckRecord> records;
-    bool first = true;
-    for (const CheckGroup& group : CheckGroups()) {
-        GroupResult result = RunGroupInChild(group, context, timeLimit);
-        // The first group opens the plug-in before anything else: its failure to load (or a
-        // crash or hang while loading) means there is nothing to validate.
-        if (result.loadError) throw LoadError(*result.loadError);
-        if (first && !result.records.empty() &&
-            result.records.front().detail.starts_with("not run")) {
-            throw LoadError("cannot load " + request.pluginPath + ": " +
-                            result.records.front().detail.substr(9));
-        }
-        first = false;
-        records.insert(records.end(), result.records.begin(), result.records.end());
-    }
-
-    int passed = 0;
-    int failed = 0;
-    for (const CheckRecord& r : records) {
-        if (r.verdict == Verdict::kPass) ++passed;
-        if (r.verdict == Verdict::kFail) ++failed;
-    }
+    const PluginValidation v = ValidatePlugin(context, timeLimit);
+    if (v.loadError) throw LoadError(*v.loadError);
     if (request.json) {
-        PrintJson(request, strictness, records, passed, failed);
+        PrintJson(context.pluginPath, strictness, v.records, v.passed, v.failed);
     } else {
-        PrintText(records, passed, failed);
+        PrintText(v.records, v.passed, v.failed);
     }
-    return failed == 0 ? 0 : 1;
+    return v.failed == 0 ? 0 : 1;
 }
 
 }  // namespace vst2host

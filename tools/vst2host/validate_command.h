@@ -4,18 +4,21 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vst2host {
 
 struct ValidateRequest {
-    std::string pluginPath;
+    // One plug-in, or directories (searched through) and plug-ins to sweep.
+    std::vector<std::string> paths;
     std::optional<std::string> strictness;  // 1..10, default 5
     std::optional<std::string> timeLimit;   // seconds per group, default 120
     bool json = false;
 };
 
-// [main] Exit status: 0 when every check passed, 1 when any failed. Throws LoadError when the
-// plug-in cannot be loaded, CommandError for a bad option value.
+// [main] Exit status: 0 when every check passed, 1 when any failed. For one plug-in, throws
+// LoadError when it cannot be loaded; a sweep lists such libraries instead. Throws
+// CommandError for a bad option value.
 int RunValidateCommand(const ValidateRequest& request);
 
 }  // namespace vst2host

@@ -1,5 +1,6 @@
 #include "tools/vst2host/validate_runner.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <string.h>
@@ -8,8 +9,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <map>
-#include <sstream>
 #include <thread>
 
 namespace vst2host {
@@ -17,21 +16,21 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::vector<std::string> SplitTabs(const std::string& line) {
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    while (true) {
-        const auto tab = line.find('\t', start);
-        fields.push_back(line.substr(start, tab - start));
-        if (tab == std::string::npos) return fields;
-        start = tab + 1;
-    }
-}
-
 [[noreturn]] void RunChild(const CheckGroup& group, const CheckContext& context, int fd) {
-    // Plug-ins print; the parent's standard output carries the report.
+    // Plug-ins print, some of it looking like anything at all: the report has a pipe of its
+    // own, and what the plug-in prints goes to standard error or nowhere, never to the
+    // parent's standard output.
+    if (context.quietPlugin) {
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (null >= 0) {
+            ::dup2(null, STDERR_FILENO);
+            ::close(null);
+        }
+    }
     ::dup2(STDERR_FILENO, STDOUT_FILENO);
     CheckReporter reporter(fd);
+    SetCallThreadName("main");
+    ReportCrashesTo(&reporter);
     CheckContext mine = context;
     mine.reporter = &reporter;
     try {
@@ -45,22 +44,39 @@ std::vector<std::string> SplitTabs(const std::string& line) {
     ::_exit(0);
 }
 
-// Reads everything the child writes until it closes the pipe or the time runs out; answers
-// false on time-out.
-bool ReadReport(int fd, Clock::time_point deadline, std::string& out) {
+enum class ReadEnd { kClosed, kTimedOut, kFailed };
+
+// A report far beyond what any group writes is a child gone wrong, not a report.
+constexpr std::size_t kMaxReport = 1 << 20;
+
+// Reads everything the child writes until it closes the pipe, the time runs out, or reading
+// fails (then `error` says how).
+ReadEnd ReadReport(int fd, Clock::time_point deadline, std::string& out, std::string& error) {
     char buffer[4096];
     while (true) {
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0) return false;
+        if (left <= 0) return ReadEnd::kTimedOut;
         pollfd p{fd, POLLIN, 0};
         const int ready = ::poll(&p, 1, static_cast<int>(std::min<long long>(left, 1000)));
         if (ready < 0 && errno == EINTR) continue;
-        if (ready <= 0) continue;
+        if (ready < 0) {
+            error = std::string("cannot wait for the check process's report: ") + ::strerror(errno);
+            return ReadEnd::kFailed;
+        }
+        if (ready == 0) continue;
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return true;
+        if (n < 0) {
+            error = std::string("cannot read the check process's report: ") + ::strerror(errno);
+            return ReadEnd::kFailed;
+        }
+        if (n == 0) return ReadEnd::kClosed;
         out.append(buffer, static_cast<std::size_t>(n));
+        if (out.size() > kMaxReport) {
+            error = "the check process wrote more than 1 MiB of report";
+            return ReadEnd::kFailed;
+        }
     }
 }
 
@@ -90,9 +106,9 @@ std::string Seconds(double s) {
 
 GroupResult RunGroupInChild(const CheckGroup& group, const CheckContext& context,
                             double timeLimitSeconds) {
-    GroupResult result;
     int fds[2];
-    if (::pipe(fds) != 0) {
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
+        GroupResult result;
         for (const std::string& check : group.checks) {
             result.records.push_back({check, Verdict::kFail, "cannot create a pipe"});
         }
@@ -106,79 +122,68 @@ GroupResult RunGroupInChild(const CheckGroup& group, const CheckContext& context
     }
     ::close(fds[1]);
     std::string report;
-    bool timedOut = false;
+    std::string death;
     const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
                                              std::chrono::duration<double>(timeLimitSeconds));
-    if (child > 0) {
-        timedOut = !ReadReport(fds[0], deadline, report);
-        if (timedOut) ::kill(child, SIGKILL);
-    }
-    ::close(fds[0]);
-    int status = 0;
-    if (child > 0 && !timedOut) timedOut = !ReapBy(child, deadline, status);
-    if (child > 0 && timedOut) {
-        // Killed: the end is certain and near.
-        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-        }
-    }
-
-    std::map<std::string, CheckRecord> finished;
-    std::string running;
-    std::string where;  // the running check's last note
-    std::istringstream lines(report);
-    for (std::string line; std::getline(lines, line);) {
-        const std::vector<std::string> f = SplitTabs(line);
-        if (f[0] == "B" && f.size() >= 2) {
-            running = f[1];
-            where.clear();
-        } else if (f[0] == "N" && f.size() >= 2) {
-            where = f[1];
-        } else if (f[0] == "R" && f.size() >= 4) {
-            const Verdict v = f[1] == "P"   ? Verdict::kPass
-                              : f[1] == "S" ? Verdict::kSkip
-                                            : Verdict::kFail;
-            finished[f[2]] = {f[2], v, f[3]};
-            if (running == f[2]) running.clear();
-        } else if (f[0] == "L" && f.size() >= 2) {
-            result.loadError = f[1];
-        }
-    }
-
-    std::string death;
     if (child < 0) {
         death = "cannot start a child process";
-    } else if (timedOut) {
-        death = "timed out after " + Seconds(timeLimitSeconds) + " s (hangs)";
-    } else if (WIFSIGNALED(status)) {
-        const int sig = WTERMSIG(status);
-        death = "crashed (signal " + std::to_string(sig) + ", " + ::strsignal(sig) + ")";
-    } else if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        death = "the process exited with status " + std::to_string(WEXITSTATUS(status));
-    }
-    if (result.loadError && child > 0 && !timedOut && WIFEXITED(status)) return result;
-    if (running.empty() && death.empty() && finished.size() < group.checks.size()) {
-        death = "the process ended early";
-    }
-
-    for (const std::string& check : group.checks) {
-        if (const auto it = finished.find(check); it != finished.end()) {
-            result.records.push_back(it->second);
-            // Every check reported, then the process crashed or hung on its way out (in the
-            // plug-in's unload): the group's last check carries that.
-            if (!death.empty() && running.empty() && check == group.checks.back()) {
-                result.records.back().verdict = Verdict::kFail;
-                result.records.back().detail = "finished, then the process " + death;
-            }
-        } else if (check == running) {
-            std::string detail = death.empty() ? "did not finish" : death;
-            if (!where.empty()) detail += " at " + where;
-            result.records.push_back({check, Verdict::kFail, detail});
+    } else {
+        std::string readError;
+        const ReadEnd end = ReadReport(fds[0], deadline, report, readError);
+        int status = 0;
+        bool killed = end != ReadEnd::kClosed;
+        if (killed) {
+            ::kill(child, SIGKILL);
         } else {
-            const std::string why = running.empty() ? death : "'" + running + "' " + death;
-            result.records.push_back({check, Verdict::kFail, "not run: " + why});
+            killed = !ReapBy(child, deadline, status);
+        }
+        if (killed) {
+            // Killed: the end is certain and near.
+            while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+            }
+        }
+        if (end == ReadEnd::kFailed) {
+            death = readError;
+        } else if (killed) {
+            death = "timed out after " + Seconds(timeLimitSeconds) + " s";
+        } else if (WIFSIGNALED(status)) {
+            const int sig = WTERMSIG(status);
+            death = "crashed (signal " + std::to_string(sig) + ", " + ::strsignal(sig) + ")";
+        } else if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            death = "the process exited with status " + std::to_string(WEXITSTATUS(status));
         }
     }
-    return result;
+    ::close(fds[0]);
+    return ParseReport(report, group.checks, death);
+}
+
+PluginValidation ValidatePlugin(const CheckContext& context, double timeLimitSeconds) {
+    PluginValidation out;
+    const auto start = Clock::now();
+    bool first = true;
+    for (const CheckGroup& group : CheckGroups()) {
+        GroupResult result = RunGroupInChild(group, context, timeLimitSeconds);
+        // The first group opens the plug-in before anything else: its failure to load (or a
+        // crash or hang while loading) means there is nothing to validate.
+        if (!result.loadError && first && !result.records.empty() &&
+            result.records.front().detail.starts_with("not run: ")) {
+            result.loadError = "cannot load " + context.pluginPath + ": " +
+                               result.records.front().detail.substr(9);
+        }
+        if (result.loadError) {
+            out.loadError = result.loadError;
+            out.records.clear();
+            break;
+        }
+        first = false;
+        out.records.insert(out.records.end(), result.records.begin(), result.records.end());
+    }
+    for (const CheckRecord& r : out.records) {
+        if (r.verdict == Verdict::kPass) ++out.passed;
+        if (r.verdict == Verdict::kFail) ++out.failed;
+    }
+    out.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    return out;
 }
 
 }  // namespace vst2host

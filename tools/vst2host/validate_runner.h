@@ -10,21 +10,23 @@
 
 namespace vst2host {
 
-struct CheckRecord {
-    std::string name;
-    Verdict verdict = Verdict::kFail;
-    std::string detail;
-};
-
-struct GroupResult {
-    std::vector<CheckRecord> records;      // one per check of the group, in its order
-    std::optional<std::string> loadError;  // the plug-in could not be loaded at all
-};
-
 // [main] Forks; the child runs the group on its own instances of the plug-in, with its
 // standard output sent to standard error. A check the child was in when it crashed or ran out
 // of time fails with that reason; the checks after it fail as not run.
 GroupResult RunGroupInChild(const CheckGroup& group, const CheckContext& context,
                             double timeLimitSeconds);
+
+// Every group's records for one plug-in, or why it could not be loaded.
+struct PluginValidation {
+    std::vector<CheckRecord> records;
+    std::optional<std::string> loadError;
+    double seconds = 0.0;  // wall time, all groups
+    int passed = 0;
+    int failed = 0;
+};
+
+// [main] Runs every group on the plug-in at `context.pluginPath`. A plug-in that cannot be
+// loaded (or crashes or hangs while loading) has only loadError.
+PluginValidation ValidatePlugin(const CheckContext& context, double timeLimitSeconds);
 
 }  // namespace vst2host
