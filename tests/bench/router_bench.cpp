@@ -4,7 +4,6 @@
 // Ends with a table: frames, precision, buses, router, copy, and router/copy last, from the
 // median of the repetitions when there are several.
 #include <benchmark/benchmark.h>
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <cmath>
@@ -17,6 +16,7 @@
 
 #include "plugin/vst2_abi.h"
 #include "tests/bench/time_collector.h"
+#include "tools/plugin_loader/plugin_library.h"
 
 namespace {
 
@@ -31,14 +31,22 @@ intptr_t VSTCALLBACK Host(AEffect*, int32_t opcode, int32_t, intptr_t, void*, fl
     return 0;
 }
 
+// Loaded on first use and never unloaded: no instance may outlive its code.
+vst2host::PluginEntry RouterEntry() {
+    static const vst2host::PluginEntry entry = [] {
+        try {
+            const auto* library = new vst2host::PluginLibrary(LOTTA_ROUTER_PATH);
+            return library->entry("VSTPluginMain");
+        } catch (const vst2host::LoadError& e) {
+            std::fprintf(stderr, "%s\n", e.what());
+            std::exit(1);
+        }
+    }();
+    return entry;
+}
+
 AEffect* OpenRouter() {
-    static void* library = dlopen(LOTTA_ROUTER_PATH, RTLD_NOW | RTLD_LOCAL);
-    if (!library) {
-        std::fprintf(stderr, "cannot load %s: %s\n", LOTTA_ROUTER_PATH, dlerror());
-        std::exit(1);
-    }
-    using Entry = AEffect* (*)(audioMasterCallback);
-    auto entry = reinterpret_cast<Entry>(dlsym(library, "VSTPluginMain"));
+    const vst2host::PluginEntry entry = RouterEntry();
     AEffect* effect = entry ? entry(Host) : nullptr;
     if (!effect) std::exit(1);
     effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);

@@ -2,8 +2,6 @@
 // a host callback, one open and resumed instance per input, and a reader of fuzz bytes.
 #pragma once
 
-#include <dlfcn.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +9,7 @@
 #include <vector>
 
 #include "plugin/vst2_abi.h"
+#include "tools/plugin_loader/plugin_library.h"
 
 namespace fuzz {
 
@@ -30,17 +29,18 @@ inline intptr_t VSTCALLBACK HostCallback(AEffect*, int32_t opcode, int32_t, intp
     return 0;
 }
 
-using Entry = AEffect* (*)(audioMasterCallback);
-
-inline Entry PluginEntry() {
-    static Entry entry = [] {
-        void* library = dlopen(LOTTA_ROUTER_PATH, RTLD_NOW | RTLD_LOCAL);
-        void* symbol = library ? dlsym(library, "VSTPluginMain") : nullptr;
-        if (!symbol) {
-            std::fprintf(stderr, "cannot load %s: %s\n", LOTTA_ROUTER_PATH, dlerror());
+// Loaded once and never unloaded: the fuzzer reads the plug-in's coverage counters up to
+// its exit.
+inline vst2host::PluginEntry PluginEntry() {
+    static vst2host::PluginEntry entry = [] {
+        try {
+            const auto* library = new vst2host::PluginLibrary(LOTTA_ROUTER_PATH);
+            if (vst2host::PluginEntry found = library->entry("VSTPluginMain")) return found;
+            throw library->error("no VSTPluginMain");
+        } catch (const vst2host::LoadError& e) {
+            std::fprintf(stderr, "%s\n", e.what());
             std::abort();
         }
-        return reinterpret_cast<Entry>(symbol);
     }();
     return entry;
 }
