@@ -33,16 +33,15 @@ intptr_t VSTCALLBACK Host(AEffect*, int32_t opcode, int32_t, intptr_t, void*, fl
 
 // Loaded on first use and never unloaded: no instance may outlive its code.
 vst2host::PluginEntry RouterEntry() {
-    static const vst2host::PluginEntry entry = [] {
+    static const vst2host::PluginLibrary* library = [] {
         try {
-            const auto* library = new vst2host::PluginLibrary(LOTTA_ROUTER_PATH);
-            return library->entry("VSTPluginMain");
+            return new vst2host::PluginLibrary(LOTTA_ROUTER_PATH);
         } catch (const vst2host::LoadError& e) {
             std::fprintf(stderr, "%s\n", e.what());
             std::exit(1);
         }
     }();
-    return entry;
+    return library->entry("VSTPluginMain");
 }
 
 AEffect* OpenRouter() {
