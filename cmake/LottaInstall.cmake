@@ -1,5 +1,6 @@
 # Where things go on install, and the packages CPack makes from that.
-#   Linux:   <prefix>/lib/vst/lotta_router.so, <prefix>/bin/vst2host,
+#   Linux:   <prefix>/lib/vst/lotta_router.so, <prefix>/lib/lv2/lotta_router.lv2/ (the bundle:
+#            manifest.ttl, lotta_router.ttl, lotta_router.so), <prefix>/bin/vst2host,
 #            <prefix>/share/doc/lotta_router/README.md
 #   Windows: the DLL, vst2host.exe and a short text at the top of the folder, as users unzip
 #            it straight into their VST folder or anywhere else.
@@ -18,6 +19,13 @@ else()
   # lib/vst under /usr and /usr/local is where Linux hosts look for VST 2 plug-ins by default.
   # Not the multiarch libdir: hosts look in lib/vst itself.
   install(TARGETS lotta_router LIBRARY DESTINATION lib/vst)
+  # lib/lv2 likewise: LV2 hosts search <prefix>/lib/lv2, whatever the distribution's libdir.
+  if(TARGET lotta_router_lv2)
+    get_target_property(bundle lotta_router_lv2 LOTTA_LV2_BUNDLE)
+    install(TARGETS lotta_router_lv2 LIBRARY DESTINATION lib/lv2/lotta_router.lv2)
+    install(FILES ${bundle}/manifest.ttl ${bundle}/lotta_router.ttl
+            DESTINATION lib/lv2/lotta_router.lv2)
+  endif()
   if(TARGET vst2host)
     install(TARGETS vst2host RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()
@@ -27,7 +35,7 @@ endif()
 set(CPACK_PACKAGE_NAME lotta_router)
 set(CPACK_PACKAGE_VENDOR Kelvane)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "Kelvane_Lotta router: a VST 2 effect that copies inputs 1/2 to any of eight stereo buses")
+    "Kelvane_Lotta router: a VST 2 and LV2 effect that copies inputs 1/2 to any of eight stereo buses")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CHECKSUM SHA256)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)

@@ -53,6 +53,14 @@ struct PixelBuffer {
     std::vector<uint32_t> argb;
 };
 
+// [any] Whether the buffer holds the width x height pixels it claims, so that a window may read
+// any of them; false for a zero or negative size.
+inline bool HoldsAllPixels(const PixelBuffer& pixels) {
+    return pixels.width > 0 && pixels.height > 0 &&
+           static_cast<uint64_t>(pixels.width) * static_cast<uint64_t>(pixels.height) <=
+               pixels.argb.size();
+}
+
 // One drawing target with its pen (lines and outlines), fill brush and text brush. Colours
 // are packed alpha << 24 | red << 16 | green << 8 | blue. A new surface has interpolation
 // "low quality", pixel units, pixel offset mode "none", an opaque black pen of width 1,

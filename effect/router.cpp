@@ -34,8 +34,10 @@ bool RouteCall(TZoltEffect& effect, Sample** inputs, Sample** outputs, int32_t c
     const auto last = static_cast<size_t>(frames - 1);
     double left = 0.0;
     double right = 0.0;
-    GuardedStore(left, static_cast<double>(inputs[0][last]));
-    GuardedStore(right, static_cast<double>(inputs[1][last]));
+    // A missing input buffer reads as silence, as in the per-frame loop.
+    auto lastOf = [&](int32_t c) { return inputs[c] ? static_cast<double>(inputs[c][last]) : 0.0; };
+    GuardedStore(left, lastOf(0));
+    GuardedStore(right, lastOf(1));
     double lastFrame[kChannels];
     for (int32_t c = 0; c < kChannels; ++c) {
         switch (routes[c].kind) {
@@ -46,7 +48,7 @@ bool RouteCall(TZoltEffect& effect, Sample** inputs, Sample** outputs, int32_t c
                 lastFrame[c] = routes[c].input == 0 ? left : right;
                 break;
             case ChannelRoute::kCopy:
-                lastFrame[c] = static_cast<double>(inputs[c][last]);
+                lastFrame[c] = lastOf(c);
                 break;
         }
     }
@@ -136,5 +138,13 @@ void TZoltEffect::RunSerialize() {
         files[0].Exchange(SliderAt(slotIndex));
         GuardedStore(slotIndex, slotIndex + 1.0);
         if (!(slotIndex <= kSerializedSliders)) break;
+    }
+    // A chunk may hold any float where a switch goes (2.0, 0.5, NaN); the switches come back
+    // as exactly 0 or 1 by the rule the routing uses, so the display and the host's value say
+    // what the buses do. The plug-in's own chunks hold only 0 and 1 and keep their meaning.
+    if (files[0].mode != kFileSlotRead) return;
+    for (int bus = 1; bus <= kBusCount; ++bus) {
+        double& enabled = sliderValues[2 * bus - 1];
+        StoreShared(enabled, LoadShared(enabled) == 1.0 ? 1.0 : 0.0);
     }
 }

@@ -35,7 +35,8 @@ class TZoltEffect : public TZolt {
     void RunInit() override;
     // [main] Graphics section.
     void RunGraphics() override;
-    // [any] Exchanges sliders 1 to 64 with file slot 0.
+    // [any] Exchanges sliders 1 to 64 with file slot 0; a restore leaves each bus switch
+    // exactly 1 (it held exactly 1) or 0 (anything else).
     void RunSerialize() override;
 
     StandardVariables vars;

@@ -166,8 +166,9 @@ int32_t getMidiEvent(COrbel* adapter, int32_t* deltaFrames, int32_t* status, int
     Store(status, static_cast<signed char>(record.midiData[0]));
     Store(data1, static_cast<signed char>(record.midiData[1]));
     Store(data2, static_cast<signed char>(record.midiData[2]));
+    // Hands the record back to processEvents, which may then reuse it.
     adapter->midiReadIndex.store(read + 1 == COrbel::kMidiRingSize ? 0 : read + 1,
-                                 std::memory_order_relaxed);
+                                 std::memory_order_release);
     return 1;
 }
 

@@ -1,5 +1,6 @@
 #include "plugin/orbel.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 
@@ -22,6 +23,7 @@ COrbel::COrbel(TZolt* effect, const OrbelCallbacks& table, audioMasterCallback h
       drawContext(nullptr),
       midiWriteIndex(0),
       midiReadIndex(0),
+      midiEventsDropped(0),
       midiRing(kMidiRingSize, VstMidiEvent{}),
       callbacks(table) {
     canProcessReplacing(true);
@@ -114,6 +116,9 @@ bool COrbel::getProgramNameIndexed(int32_t category, int32_t index, char* text) 
 int32_t COrbel::processEvents(VstEvents* events) {
     if (!events) return 1;
     int32_t write = midiWriteIndex.load(std::memory_order_relaxed);
+    // Records before the read index are still unread; the acquire pairs with the reader's
+    // release, so a record is reused only once the reader is done with it.
+    int32_t read = midiReadIndex.load(std::memory_order_acquire);
     // The host's list is longer than the record declares: read its pointers through the
     // list's address rather than by indexing the two-entry array.
     const auto* list = reinterpret_cast<const unsigned char*>(events) + offsetof(VstEvents, events);
@@ -121,10 +126,22 @@ int32_t COrbel::processEvents(VstEvents* events) {
         const VstEvent* event = nullptr;
         std::memcpy(&event, list + static_cast<size_t>(i) * sizeof event, sizeof event);
         if (!event || event->type != kVstMidiType) continue;
+        const int32_t next = write + 1 == kMidiRingSize ? 0 : write + 1;
+        if (next == read) read = midiReadIndex.load(std::memory_order_acquire);
+        if (next == read) {
+            // Overwriting unread events would lose a whole burst: the newest ones go instead.
+            midiEventsDropped.fetch_add(1, std::memory_order_relaxed);
+            continue;
+        }
+        // A host may hand over a shorter record than ours: what it does not declare reads 0.
+        const int32_t declared = event->byteSize;
+        const size_t bytes =
+            declared > 0 ? std::min(static_cast<size_t>(declared), sizeof(VstMidiEvent)) : 0;
         VstMidiEvent& record = midiRing[static_cast<size_t>(write)];
-        std::memcpy(&record, event, sizeof record);
+        record = VstMidiEvent{};
+        std::memcpy(&record, event, bytes);
         record.type = kVstMidiType;
-        write = write + 1 == kMidiRingSize ? 0 : write + 1;
+        write = next;
         // Publishes the record just written to the reader.
         midiWriteIndex.store(write, std::memory_order_release);
     }

@@ -33,7 +33,9 @@ class COrbel : public AudioEffectX {
     // [audio & resumed]
     void processReplacing(float** inputs, float** outputs, int32_t sampleFrames) override;
     void processDoubleReplacing(double** inputs, double** outputs, int32_t sampleFrames) override;
-    // [audio & resumed] Stores MIDI events in the ring; never allocates.
+    // [audio & resumed] Stores MIDI events in the ring; never allocates. A full ring keeps
+    // the events it holds and drops (and counts) the ones that do not fit. Each event is
+    // copied by at most the byte size it declares, never more than a ring record.
     int32_t processEvents(VstEvents* events) override;
 
     // Parameters, programs and state.
@@ -61,9 +63,12 @@ class COrbel : public AudioEffectX {
     // [main] Set only while the effect view draws.
     CDrawContext* drawContext;
     // [audio] processEvents writes the ring and the runtime reads it; the indices carry the
-    // hand-over of each record.
+    // hand-over of each record. Equal indices mean empty, so the ring holds at most
+    // kMidiRingSize - 1 events.
     std::atomic<int32_t> midiWriteIndex;
     std::atomic<int32_t> midiReadIndex;
+    // [any] Events that arrived while the ring was full, since construction (wraps at 2^32).
+    std::atomic<uint32_t> midiEventsDropped;
     // [main] The font descriptions the drawing functions made for this instance, one reference
     // each.
     std::vector<CBaseObject*> fontList;

@@ -6,6 +6,8 @@
 #include <climits>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
+#include <system_error>
 
 #include "plugin/platform.h"
 
@@ -50,6 +52,27 @@ std::string PlatformModuleFileName(void* module) {
     if (!module) return {};
     if (module == gModuleInstance) return gModuleFileName;
     return ResolveModuleFileName(module);
+}
+
+bool PlatformListDirectory(const std::string& directory,
+                           const std::function<void(const std::string&, bool)>& visit) {
+    namespace fs = std::filesystem;
+    // Only the non-throwing calls: a directory that changes while it is listed must not
+    // throw out of the host's call.
+    std::error_code error;
+    fs::directory_iterator it(directory, error);
+    if (error) return false;
+    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+        std::error_code statError;
+        const fs::file_status status = fs::status(it->path(), statError);
+        if (statError || !fs::exists(status)) continue;
+        visit(it->path().filename().native(), fs::is_directory(status));
+    }
+    return true;
+}
+
+std::FILE* PlatformOpenFile(const std::string& text, const char* mode) {
+    return std::fopen(text.c_str(), mode);
 }
 
 int32_t ClockMilliseconds() {

@@ -19,18 +19,20 @@ int32_t PathChannels(COrbel* adapter, int32_t& cached) {
     return cached;
 }
 
+// A host may leave a channel's buffer out (null): that input reads as silence and that
+// output is not written.
 template <typename Sample>
-bool ChannelsPresent(Sample** buffers, int32_t n) {
+bool AnyMissing(Sample* const* buffers, int32_t n) {
     for (int32_t c = 0; c < n; ++c) {
-        if (!buffers[c]) return false;
+        if (!buffers[c]) return true;
     }
-    return true;
+    return false;
 }
 
 template <typename Sample>
 void RunFrames(TZolt& effect, Sample** inputs, Sample** outputs, int32_t n, int32_t frames) {
     double* samples = effect.samples;
-    if (n == 2) {
+    if (n == 2 && !AnyMissing(inputs, n) && !AnyMissing(outputs, n)) {
         Sample* in0 = inputs[0];
         Sample* in1 = inputs[1];
         Sample* out0 = outputs[0];
@@ -46,9 +48,13 @@ void RunFrames(TZolt& effect, Sample** inputs, Sample** outputs, int32_t n, int3
         return;
     }
     for (int32_t j = 0; j < frames; ++j) {
-        for (int32_t c = n - 1; c >= 0; --c) samples[c] = static_cast<double>(inputs[c][j]);
+        for (int32_t c = n - 1; c >= 0; --c) {
+            samples[c] = inputs[c] ? static_cast<double>(inputs[c][j]) : 0.0;
+        }
         effect.RunSample();
-        for (int32_t c = n - 1; c >= 0; --c) outputs[c][j] = static_cast<Sample>(samples[c]);
+        for (int32_t c = n - 1; c >= 0; --c) {
+            if (outputs[c]) outputs[c][j] = static_cast<Sample>(samples[c]);
+        }
     }
 }
 
@@ -56,9 +62,12 @@ template <typename Sample>
 void Process(COrbel* adapter, Sample** inputs, Sample** outputs, int32_t frames,
              int32_t CZoltSamples::*channelsField) {
     TZolt* effect = getEffectObject(adapter);
-    if (!effect || !inputs || !outputs) return;
+    if (!effect) return;
     const int32_t n = PathChannels(adapter, effect->*channelsField);
-    if (!ChannelsPresent(inputs, n) || !ChannelsPresent(outputs, n)) return;
+    // No array at all counts as every channel missing. Nothing writes the entries.
+    static Sample* none[CZoltSamples::kMaxChannels] = {};
+    if (!inputs) inputs = none;
+    if (!outputs) outputs = none;
     effect->RunBlock();
     frames = std::max(frames, 0);
     if (!perFrameForced.load(std::memory_order_relaxed) &&

@@ -8,8 +8,10 @@ class COrbel;
 
 // [audio & resumed] Runs the block section once, then the sample section per frame. Outputs
 // replace the buffers' contents; every input of a frame is read before any output of that
-// frame is written, so in-place and shared buffers work. Never allocates. When the effect's
-// block path (RunSampleBlock) takes the call, it leaves the same bytes in one piece.
+// frame is written, so in-place and shared buffers work. A null input channel (or a null
+// array) reads as silence and a null output channel is not written; the call runs as usual
+// otherwise. Never allocates. When the effect's block path (RunSampleBlock) takes the call,
+// it leaves the same bytes in one piece.
 void RuntimeProcessReplacing(COrbel* adapter, float** inputs, float** outputs, int32_t frames);
 void RuntimeProcessDoubleReplacing(COrbel* adapter, double** inputs, double** outputs,
                                    int32_t frames);

@@ -47,7 +47,8 @@ class CZoltSamples : public CZoltSliders {
     // [audio] The sample section over a whole call, for effects that have such a path. It
     // answers true when it has left the outputs, the sample variables and its own variables
     // as running the sample section once per frame would have; false, having changed
-    // nothing, sends the call through the per-frame loop, which stays the reference.
+    // nothing, sends the call through the per-frame loop, which stays the reference. A null
+    // input channel reads as silence there and a null output channel is not written.
     virtual bool RunSampleBlock(float** inputs, float** outputs, int32_t channels, int32_t frames) {
         (void)inputs, (void)outputs, (void)channels, (void)frames;
         return false;

@@ -69,6 +69,7 @@ bool ChannelRouter::Plan(const ChannelRoute* routes, int32_t channels) {
     uint32_t readers[kMaxBuffers];  // per buffer: the writes that read it
     std::memset(readers, 0, sizeof(uint32_t) * static_cast<size_t>(bufferCount_));
     for (int32_t c = 0; c < channels; ++c) {
+        if (buffers_[channels + c] == 0) continue;  // no buffer: not written
         const uint8_t target = number_[channels + c];
         if (written >> target & 1u) continue;
         written |= uint64_t{1} << target;
@@ -109,6 +110,20 @@ template <typename Sample>
 bool ChannelRouter::RouteCall(const ChannelRoute* routes, Sample** inputs, Sample** outputs,
                               int32_t channels, int32_t frames) {
     if (channels < 0 || channels > kMaxRoutedChannels) return false;
+    // A missing input buffer reads as silence. (A missing output is left out of the plan.)
+    ChannelRoute resolved[kMaxRoutedChannels];
+    for (int32_t c = 0; c < channels; ++c) {
+        if (inputs[c]) continue;
+        for (int32_t d = 0; d < channels; ++d) {
+            resolved[d] = routes[d];
+            if (resolved[d].kind != ChannelRoute::kSilence && resolved[d].input < channels &&
+                !inputs[resolved[d].input]) {
+                resolved[d] = ChannelRoute{};
+            }
+        }
+        routes = resolved;
+        break;
+    }
     bool same = channels == channels_;
     for (int32_t c = 0; same && c < channels; ++c) {
         same = buffers_[c] == reinterpret_cast<uintptr_t>(inputs[c]) &&

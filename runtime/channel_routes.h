@@ -32,6 +32,7 @@ class ChannelRouter {
     // two buffers that share bytes without starting at the same sample, or copies that would
     // each overwrite what another still has to read; the caller then runs its per-frame loop.
     // A copy onto its own input buffer is left undone, so a signalling NaN stays signalling.
+    // A null input buffer reads as silence; a null output buffer is not written.
     bool Route(const ChannelRoute* routes, float** inputs, float** outputs, int32_t channels,
                int32_t frames);
     bool Route(const ChannelRoute* routes, double** inputs, double** outputs, int32_t channels,

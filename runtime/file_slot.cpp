@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <new>
 
+#include "plugin/platform.h"
 #include "runtime/module_paths.h"
 #include "runtime/script_numbers.h"
 
@@ -10,7 +11,7 @@ void FileSlot::Flush() const noexcept {
     if (mode != kFileSlotWrite || name.empty()) return;
     std::FILE* file = nullptr;
     try {
-        file = std::fopen(ModuleRelativePath(name).c_str(), "wb");
+        file = PlatformOpenFile(ModuleRelativePath(name), "wb");
     } catch (const std::bad_alloc&) {
         return;  // also runs from the destructor, which must not throw
     }

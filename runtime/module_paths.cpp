@@ -1,8 +1,6 @@
 #include "runtime/module_paths.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 #include "plugin/platform.h"
 #include "runtime/text.h"
@@ -20,23 +18,14 @@ std::string ModuleRelativePath(const std::string& s) {
 }
 
 void ListDataFiles(const std::string& directory, std::vector<std::string>& names) {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    fs::directory_iterator it(directory, error);
-    if (error) return;
-    const std::string prefix = IncludeTrailingSeparator(directory);
-    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
-        const std::string entry = it->path().filename().string();
-        if (entry.empty() || entry.front() == '.') continue;
-        std::error_code statError;
-        fs::file_status status = fs::status(prefix + entry, statError);
-        if (statError || !fs::exists(status) || fs::is_directory(status)) continue;
+    PlatformListDirectory(directory, [&names](const std::string& entry, bool isDirectory) {
+        if (entry.empty() || entry.front() == '.' || isDirectory) return;
         names.push_back(entry);
-    }
+    });
 }
 
 void DebugLog(const std::string& text) {
-    std::FILE* file = std::fopen(DebugLogFileName().c_str(), "a");
+    std::FILE* file = PlatformOpenFile(DebugLogFileName(), "a");
     if (!file) return;
     std::fprintf(file, "%s\n", text.c_str());
     std::fclose(file);

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a purpose needs, only those that are missing:
-#   install-deps.sh build     the plug-in and vst2host
+#   install-deps.sh build     the plug-in (VST 2 and LV2) and vst2host
 #   install-deps.sh tests     the tests and benchmarks (Linux builds)
 #   install-deps.sh cross     the mingw-w64 cross compilers (Windows DLLs, packaging)
 #   install-deps.sh windows   the cross compilers, 64-bit Wine and what the Wine tests use
@@ -11,7 +11,8 @@
 # installed, else 1 after naming what could not be had.
 set -euo pipefail
 
-build=(build-essential cmake pkg-config libsndfile1-dev)
+build=(build-essential cmake pkg-config libsndfile1-dev
+       lv2-dev)  # the LV2 headers: the bundle is part of the normal build
 tests=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libfftw3-dev     # the reference transform of the FFT benchmark only
@@ -22,8 +23,8 @@ tests=(
   # Real third-party hosts whose plug-in scanners the tests run, and a plug-in we did not
   # write for vst2host to render through.
   ardour qtractor dpf-plugins-vst
-  # The LV2 build: headers, lilv for the test host and lv2apply, and the Turtle validator.
-  lv2-dev liblilv-dev lilv-utils sordi
+  # The LV2 tests: lilv for the test host and lv2apply, and the Turtle validator.
+  liblilv-dev lilv-utils sordi
 )
 cross=(g++-mingw-w64-i686 g++-mingw-w64-x86-64)
 # Wine with user-mode emulation for machines whose kernel runs no 32-bit x86 code.

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the tests that run the plug-in on several threads at once (audio, automation, state
-# calls) with ThreadSanitizer in build-tsan, and runs them; any race report fails the run.
+# calls; the LV2 build's save during run) with ThreadSanitizer in build-tsan, and runs them; any race report fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs="${JOBS:-$(nproc)}"
@@ -20,4 +20,6 @@ fi
   --gtest_filter='Concurrency.*:StateThreads.*:Lifecycle.*'
 "${run[@]}" build-tsan/tests/runtime/runtime_unit_tests \
   --gtest_filter='FftTables.TwoRuntimesConstructedAtOnceShareCompleteTables'
+# The LV2 build: a state save while run() runs on another thread.
+"${run[@]}" build-tsan/tests/product/lv2/lv2_plugin_tests --gtest_filter='Lv2State.SaveWhileRun*'
 echo "ThreadSanitizer: no race reported"

@@ -185,16 +185,14 @@ void Win32FrameWindow::paintPending() {
 
 void Win32FrameWindow::present(const PixelBuffer& pixels, int32_t x, int32_t y, int32_t width,
                                int32_t height) {
-    if (!hwnd_ || destroyed_) return;
+    // StretchDIBits reads the bitmap as width x height pixels; on a 32-bit host that product
+    // could wrap in a size_t, hence the shared 64-bit check.
+    if (!hwnd_ || destroyed_ || !HoldsAllPixels(pixels)) return;
     x = std::max(x, 0);
     y = std::max(y, 0);
     width = std::min(width, pixels.width - x);
     height = std::min(height, pixels.height - y);
-    if (width <= 0 || height <= 0 ||
-        pixels.argb.size() <
-            static_cast<size_t>(pixels.width) * static_cast<size_t>(pixels.height)) {
-        return;
-    }
+    if (width <= 0 || height <= 0) return;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = pixels.width;

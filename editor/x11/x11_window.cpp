@@ -344,7 +344,8 @@ void X11Window::key(const XKeyEvent& event, bool down) {
 
 void X11Window::present(const PixelBuffer& pixels, int32_t x, int32_t y, int32_t width,
                         int32_t height) {
-    if (destroyed_ || !gc_) return;
+    // Rows are read straight from the buffer: a short one would be read past its end.
+    if (destroyed_ || !gc_ || !HoldsAllPixels(pixels)) return;
     x = std::max(x, 0);
     y = std::max(y, 0);
     width = std::min({width, pixels.width - x, width_ - x});

@@ -18,6 +18,10 @@
 #include "tests/bench/time_collector.h"
 #include "tools/plugin_loader/plugin_library.h"
 
+#ifdef LOTTA_ROUTER_LV2_PATH
+#include <lv2/core/lv2.h>
+#endif
+
 namespace {
 
 constexpr int kChannels = 16;
@@ -110,6 +114,47 @@ void PlainCopy(benchmark::State& state, int frames) {
     state.SetItemsProcessed(state.iterations() * frames);
 }
 
+#ifdef LOTTA_ROUTER_LV2_PATH
+// The LV2 build's run(): control ports read, the effect record driven as a VST 2 host does.
+void Lv2Router(benchmark::State& state, int frames, int buses) {
+    static void* library = dlopen(LOTTA_ROUTER_LV2_PATH, RTLD_NOW | RTLD_LOCAL);
+    using DescriptorFunction = const LV2_Descriptor* (*)(uint32_t);
+    auto function =
+        library ? reinterpret_cast<DescriptorFunction>(dlsym(library, "lv2_descriptor")) : nullptr;
+    const LV2_Descriptor* descriptor = function ? function(0) : nullptr;
+    const LV2_Feature* none[] = {nullptr};
+    LV2_Handle handle =
+        descriptor ? descriptor->instantiate(descriptor, 48000.0, "", none) : nullptr;
+    if (!handle) {
+        state.SkipWithError("cannot load the LV2 plug-in");
+        return;
+    }
+    Buffers<float> b(frames);
+    float controls[8];
+    for (uint32_t c = 0; c < kChannels; ++c) {
+        descriptor->connect_port(handle, c, b.inPtr[c]);
+        descriptor->connect_port(handle, kChannels + c, b.outPtr[c]);
+    }
+    for (int p = 0; p < 8; ++p) {
+        controls[p] = buses == kAllOn || (buses == kAlternating && p % 2 == 0) ? 1.0f : 0.0f;
+        descriptor->connect_port(handle, 2 * kChannels + static_cast<uint32_t>(p), &controls[p]);
+    }
+    descriptor->activate(handle);
+    for (auto _ : state) {
+        descriptor->run(handle, static_cast<uint32_t>(frames));
+        benchmark::DoNotOptimize(b.out[15][0]);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * frames);
+    descriptor->deactivate(handle);
+    descriptor->cleanup(handle);
+}
+constexpr bool kHaveLv2 = true;
+#else
+void Lv2Router(benchmark::State&, int, int) {}
+constexpr bool kHaveLv2 = false;
+#endif
+
 constexpr int kFrames[] = {32, 512, 4096};
 constexpr const char* kPrecisions[] = {"float", "double"};
 constexpr const char* kBusNames[] = {"off", "on", "alternating"};
@@ -134,6 +179,11 @@ void Register() {
                 benchmark::RegisterBenchmark(Name("router", precision, frames, buses).c_str(),
                                              isFloat ? Router<float> : Router<double>, frames,
                                              buses);
+                // LV2 has 32-bit ports only.
+                if (kHaveLv2 && isFloat) {
+                    benchmark::RegisterBenchmark(Name("lv2", precision, frames, buses).c_str(),
+                                                 Lv2Router, frames, buses);
+                }
             }
         }
     }
@@ -159,6 +209,20 @@ int main(int argc, char** argv) {
                 const double router = collector.Time(Name("router", precision, frames, buses));
                 std::printf("%8d %10s %12s %12.1f %12.1f %12.2f\n", frames, precision,
                             kBusNames[buses], router, copy, router / copy);
+            }
+        }
+    }
+    if (kHaveLv2) {
+        std::printf(
+            "\nThe LV2 build's run() against the same copy (median real time per call, ns)\n");
+        std::printf("%8s %10s %12s %12s %12s %12s\n", "frames", "precision", "buses", "lv2 run",
+                    "copy", "run/copy");
+        for (int frames : kFrames) {
+            const double copy = collector.Time(Name("copy", "float", frames));
+            for (int buses : {kAllOff, kAllOn, kAlternating}) {
+                const double run = collector.Time(Name("lv2", "float", frames, buses));
+                std::printf("%8d %10s %12s %12.1f %12.1f %12.2f\n", frames, "float",
+                            kBusNames[buses], run, copy, run / copy);
             }
         }
     }

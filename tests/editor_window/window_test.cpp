@@ -8,6 +8,8 @@
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -233,6 +235,33 @@ TEST_F(X11Editor, TwoEditorsAtOnceWorkIndependently) {
     b.Dispatch(effEditClose);
     host.DestroyParent(left);
     host.DestroyParent(right);
+}
+
+// A pixel buffer shorter than the size it claims is not shown (it would be read past its end);
+// a whole one is. No idle runs in between, so only the two presents can change the window.
+TEST_F(X11Editor, PresentShowsOnlyAPixelBufferThatHoldsItsSize) {
+    const Window parent = host.CreateParent(300, 600, 200, 100);
+    EditorInstance instance;
+    instance.effect().leftColor = kRed;
+    instance.effect().rightColor = kBlue;
+    instance.Dispatch(effEditOpen, 0, 0, AsParent(parent));
+    ASSERT_TRUE(X11Host::PumpUntil({&instance}, [&] {
+        return host.Pixel(parent, 5, 5) == kRed && host.Pixel(parent, 150, 50) == kBlue;
+    }));
+    auto* editor = static_cast<AEffGUIEditor*>(instance.adapter()->getEditor());
+    ASSERT_TRUE(editor && editor->getFrame() && editor->getFrame()->window());
+    PlatformWindow* window = editor->getFrame()->window();
+    // The right half from a buffer one pixel short, then the left half from a whole one: the
+    // window shows them in order, so once the second is there the first would be too.
+    const PixelBuffer shortOne{200, 100, std::vector<uint32_t>(200 * 100 - 1, 0xFF00FFFFu)};
+    const PixelBuffer whole{200, 100, std::vector<uint32_t>(200 * 100, 0xFF00FF00u)};
+    window->present(shortOne, 100, 0, 100, 100);
+    window->present(whole, 0, 0, 100, 100);
+    for (int i = 0; i < 200 && host.Pixel(parent, 5, 5) != kGreen; ++i) usleep(10000);
+    EXPECT_EQ(host.Pixel(parent, 5, 5), kGreen);
+    EXPECT_EQ(host.Pixel(parent, 150, 50), kBlue);
+    instance.Dispatch(effEditClose);
+    host.DestroyParent(parent);
 }
 
 TEST_F(X11Editor, AHostThatDestroysItsWindowFirstOrGivesNoWindowDoesNotLoseTheProcess) {

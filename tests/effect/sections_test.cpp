@@ -189,9 +189,11 @@ TEST(RouterState, ShortChunkRestoresOnlyTheSlidersItHolds) {
     const float chunk[] = {-1000.0f, 0.0f, 2.0f, 1.0f, 4.0f, 0.0f, 6.0f, 0.5f, 8.0f};
     ASSERT_EQ(sizeof chunk, 36u);
     EXPECT_EQ(effect.SetState(chunk, 36), 36);
+    // The other sliders as stored; the switches (1, 3, 5, 7) as exactly 1 or 0.
     for (int k = 1; k <= 8; ++k) {
         SCOPED_TRACE(k);
-        EXPECT_EQ(effect.sliderValues[k], static_cast<double>(chunk[k]));
+        const double stored = chunk[k];
+        EXPECT_EQ(effect.sliderValues[k], k % 2 ? (stored == 1.0 ? 1.0 : 0.0) : stored);
     }
     for (int k : {9, 11, 13, 15}) EXPECT_EQ(effect.sliderValues[k], 1.0);
     EXPECT_EQ(effect.sliderValues[20], 3.0);

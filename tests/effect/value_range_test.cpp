@@ -1,5 +1,5 @@
-// Whatever a host sends or a stored chunk holds, a host reads parameters within 0..1, and a
-// bus carries inputs 1/2 only when its switch holds exactly 1.
+// Whatever a host sends or a stored chunk holds, a host reads parameters within 0..1, and the
+// display, the host's value and the routing of a bus agree.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/plugin/routing_model.h"
 #include "tests/plugin/scripted_host.h"
 
 namespace {
@@ -80,42 +81,44 @@ TEST_F(ValueRange, HostValuesAreClampedBeforeTheyReachTheSwitch) {
     }
 }
 
-TEST_F(ValueRange, StoredValuesAreKeptButReadWithinRange) {
-    struct Case {
-        const char* what;
-        float stored;
-        float read;
-        bool carries;
-    };
-    const Case cases[] = {
-        {"exactly 1", 1.0f, 1.0f, true},
-        {"0", 0.0f, 0.0f, false},
-        {"NaN", kNaN, 0.0f, false},
-        {"+inf", kInf, 1.0f, false},
-        {"-inf", -kInf, 0.0f, false},
-        {"2.0", 2.0f, 1.0f, false},
-        {"-3", -3.0f, 0.0f, false},
-        {"0.5", 0.5f, 0.5f, false},
-        {"just below 1", std::nextafter(1.0f, 0.0f), std::nextafter(1.0f, 0.0f), false},
-        {"smallest denormal", std::numeric_limits<float>::denorm_min(),
-         std::numeric_limits<float>::denorm_min(), false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+// Whatever float a chunk holds for the switches, the display, the host's value (0.5 and above
+// reads as on) and the audio agree: on for exactly 1, off for anything else, saved back as such.
+TEST_F(ValueRange, EveryStoredValueShowsWhatRoutes) {
+    const float stored[] = {1.0f,
+                            0.0f,
+                            -0.0f,
+                            2.0f,
+                            0.7f,
+                            0.5f,
+                            -1.0f,
+                            kNaN,
+                            kInf,
+                            -kInf,
+                            std::nextafter(1.0f, 0.0f),
+                            std::nextafter(1.0f, 2.0f),
+                            std::numeric_limits<float>::denorm_min()};
+    for (const float value : stored) {
+        SCOPED_TRACE(value);
+        const bool on = value == 1.0f;
         std::vector<float> floats(65, 0.0f);
         floats[0] = -1000.0f;
-        floats[1] = c.stored;
+        for (int bus = 1; bus <= 8; ++bus) {
+            plugin.SetParameter(bus - 1, on ? 0.0f : 1.0f);  // from the other state
+            floats[static_cast<size_t>(2 * bus - 1)] = value;
+        }
         std::vector<uint8_t> chunk(floats.size() * 4);
         std::memcpy(chunk.data(), floats.data(), chunk.size());
         ASSERT_EQ(plugin.SetChunk(chunk), static_cast<intptr_t>(chunk.size()));
-
-        const float read = plugin.GetParameter(0);
-        EXPECT_TRUE(read >= 0.0f && read <= 1.0f) << read;
-        EXPECT_EQ(read, c.read);
-        EXPECT_EQ(BusOneCarriesInput(), c.carries);
-        EXPECT_FALSE(plugin.Text(effGetParamDisplay, 0).empty());
-        // The chunk gives back what it was given, bit for bit.
-        EXPECT_EQ(plugin.GetChunk(), chunk);
+        for (int bus = 1; bus <= 8; ++bus) {
+            EXPECT_EQ(plugin.Text(effGetParamDisplay, bus - 1), on ? "enabled" : "muted");
+            EXPECT_EQ(plugin.GetParameter(bus - 1) >= 0.5f, on);
+            EXPECT_EQ(ChunkSwitch(static_cast<size_t>(2 * bus - 1)), on ? 1.0f : 0.0f);
+        }
+        AudioBlock<float> block(16);
+        block.FillDistinctInputs();
+        plugin.Process(block);
+        EXPECT_TRUE(OutputsRouted(block, block,
+                                  on ? SwitchesFor({1, 2, 3, 4, 5, 6, 7, 8}) : BusSwitches{}));
     }
 }
 

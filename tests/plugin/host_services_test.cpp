@@ -150,19 +150,18 @@ TEST_F(HostServices, NoteOnArrivesSignExtendedAndSysexIsSkipped) {
     EXPECT_EQ(getMidiEvent(adapter.get(), &delta, &status, &data1, &data2), 0);
 }
 
-TEST_F(HostServices, RingWrapsAtAThousandRecords) {
+TEST_F(HostServices, AFullRingKeepsWhatItHoldsAndCountsWhatItDrops) {
     struct Case {
         const char* what;
         std::vector<int> batches;  // sizes of successive host lists, all unread
         std::vector<int32_t> expected;
+        uint32_t dropped;
     };
     const Case cases[] = {
-        {"999 unread events are all kept", {999}, Range(0, 999)},
-        // The write index wraps onto the read index: the ring reads as empty.
-        {"exactly 1000 read as none", {1000}, {}},
-        {"1000 in two lists read as none", {600, 400}, {}},
-        // One past a full turn: only the newest event, in the first record, is left.
-        {"1001 leave only the newest", {1001}, {1000}},
+        {"999 unread events fill the ring", {999}, Range(0, 999), 0},
+        {"the 1000th is dropped", {1000}, Range(0, 999), 1},
+        {"the 1000th in a second list is dropped", {600, 400}, Range(0, 999), 1},
+        {"1001: the last two are dropped", {1001}, Range(0, 999), 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -173,6 +172,24 @@ TEST_F(HostServices, RingWrapsAtAThousandRecords) {
             first += batch;
         }
         EXPECT_EQ(ReadAll(), c.expected);
+        EXPECT_EQ(adapter->midiEventsDropped.load(), c.dropped);
+        // Read empty, the ring takes events again.
+        SendNotes(5000, 1);
+        EXPECT_EQ(ReadAll(), Range(5000, 1));
+    }
+    {
+        SCOPED_TRACE("an event shorter than a ring record");
+        SetUp();
+        // Exactly as long as it declares, so a copy of more would read past it.
+        const int32_t header[] = {kVstMidiType, 12, 77};
+        auto bytes = std::make_unique<unsigned char[]>(sizeof header);
+        std::memcpy(bytes.get(), header, sizeof header);
+        VstEvents list{1, 0, {reinterpret_cast<VstEvent*>(bytes.get()), nullptr}};
+        EXPECT_EQ(adapter->dispatcher(effProcessEvents, 0, 0, &list, 0.0f), 1);
+        int32_t delta = 0, status = 1, data1 = 1, data2 = 1;
+        ASSERT_EQ(getMidiEvent(adapter.get(), &delta, &status, &data1, &data2), 1);
+        EXPECT_EQ(delta, 77);
+        EXPECT_EQ(status, 0);  // beyond the declared size: nothing copied
     }
 }
 

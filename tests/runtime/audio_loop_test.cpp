@@ -214,37 +214,49 @@ TYPED_TEST(AudioLoopTest, MoreChannelsThanSampleVariablesAreClamped) {
     }
 }
 
-TYPED_TEST(AudioLoopTest, MissingBuffersRunNothing) {
+// A missing channel reads as silence (input) or is left as it was (output); the call runs as
+// usual otherwise, on the general loop and on the two-channel one.
+TYPED_TEST(AudioLoopTest, MissingBuffersReadSilentAndAreNotWritten) {
     struct Case {
         const char* what;
+        int channels;
         bool nullInputs;
         bool nullOutputs;
         int nullInputChannel;
         int nullOutputChannel;
     };
     const Case cases[] = {
-        {"no inputs", true, false, -1, -1},
-        {"no outputs", false, true, -1, -1},
-        {"input channel 2 missing", false, false, 2, -1},
-        {"output channel 0 missing", false, false, -1, 0},
-        {"last output channel missing", false, false, -1, 3},
+        {"no inputs", 4, true, false, -1, -1},
+        {"no outputs", 4, false, true, -1, -1},
+        {"input channel 2 missing", 4, false, false, 2, -1},
+        {"output channel 0 missing", 4, false, false, -1, 0},
+        {"last output channel missing", 4, false, false, -1, 3},
+        {"stereo: input 1 and output 0 missing", 2, false, false, 1, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        auto* effect = new LoopEffect(4);
+        auto* effect = new LoopEffect(c.channels);
         TestInstance instance(effect);
-        Block<TypeParam> in(4, 2, Distinct);
-        Block<TypeParam> out(4, 2, [](int, int) { return kUntouched; });
+        Block<TypeParam> in(c.channels, 2, Distinct);
+        Block<TypeParam> out(c.channels, 2, [](int, int) { return kUntouched; });
         if (c.nullInputChannel >= 0) in.pointers[static_cast<size_t>(c.nullInputChannel)] = nullptr;
         if (c.nullOutputChannel >= 0) {
             out.pointers[static_cast<size_t>(c.nullOutputChannel)] = nullptr;
         }
         Process(instance.adapter(), c.nullInputs ? nullptr : in.get(),
                 c.nullOutputs ? nullptr : out.get(), 2);
-        EXPECT_EQ(effect->calls, "");
-        EXPECT_EQ(effect->sampleCalls, 0);
-        for (const auto& channel : out.data) {
-            EXPECT_EQ(channel, std::vector<TypeParam>(2, kUntouched));
+        EXPECT_EQ(effect->calls, "B");
+        EXPECT_EQ(effect->sampleCalls, 2);
+        for (int ch = 0; ch < c.channels; ++ch) {
+            SCOPED_TRACE(ch);
+            const bool written = !c.nullOutputs && ch != c.nullOutputChannel;
+            const bool silent = c.nullInputs || ch == c.nullInputChannel;
+            for (int j = 0; j < 2; ++j) {
+                const TypeParam want = !written ? kUntouched
+                                       : silent ? TypeParam(0)
+                                                : static_cast<TypeParam>(Distinct(ch, j));
+                EXPECT_EQ(out.data[static_cast<size_t>(ch)][static_cast<size_t>(j)], want);
+            }
         }
     }
 }

@@ -8,11 +8,14 @@
 #include <stdlib.h>
 #endif
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "plugin/platform.h"
 #include "runtime/module_paths.h"
@@ -94,6 +97,42 @@ TEST(ModulePaths, RelativePathDropsOneLeadingSeparator) {
 }
 
 #ifdef _WIN32
+// A module deeper than MAX_PATH, in folders named outside any code page: its name comes back
+// whole (as UTF-8), a file opens beside it, and listing the folder neither throws nor drops
+// the names.
+TEST(ModulePaths, LongAndWideModulePathsWork) {
+    TempDir temp;
+    ASSERT_TRUE(temp.ok());
+    const std::filesystem::path base = std::filesystem::absolute(temp.path()).lexically_normal();
+    std::wstring dir = L"\\\\?\\" + base.wstring();  // no length limit, no normalising
+    std::string text = base.string();
+    const std::wstring folder = L"\u65e5\u672c\u8a9e_" + std::wstring(40, L'd');
+    const std::string folderText = "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e_" + std::string(40, 'd');
+    while (text.size() < 300) {
+        dir += L"\\" + folder;
+        text += "\\" + folderText;
+        ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr)) << GetLastError();
+    }
+    std::wstring source = std::filesystem::path(LOTTA_ROUTER_PATH).wstring();
+    if (!source.empty() && source.front() == L'/') source = L"Z:" + source;
+    ASSERT_TRUE(CopyFileW(source.c_str(), (dir + L"\\lotta_router.dll").c_str(), FALSE))
+        << GetLastError();
+    HMODULE module = LoadLibraryW((dir + L"\\lotta_router.dll").c_str());
+    ASSERT_NE(module, nullptr) << GetLastError();
+    EXPECT_EQ(PlatformModuleFileName(module), text + "\\lotta_router.dll");
+    FreeLibrary(module);
+
+    const std::string wideName = "\xd0\x98\xce\xbb\xe5\x90\x8d.txt";  // Cyrillic, Greek, CJK
+    std::FILE* file = PlatformOpenFile(text + "\\" + wideName, "wb");
+    ASSERT_NE(file, nullptr);
+    std::fputs("x", file);
+    std::fclose(file);
+    std::vector<std::string> names;
+    ListDataFiles(text, names);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"lotta_router.dll", wideName}));
+}
+
 TEST(DebugLog, AppendsOneLinePerCallAtTheRootOfTheCurrentDrive) {
     EXPECT_EQ(DebugLogFileName(), "\\vosk.log.txt");
     const std::string log = std::filesystem::absolute("\\vosk.log.txt").string();
