@@ -35,21 +35,21 @@ intptr_t VSTCALLBACK Host(AEffect*, int32_t opcode, int32_t, intptr_t, void*, fl
     return 0;
 }
 
-// Loaded on first use and never unloaded: no instance may outlive its code.
-vst2host::PluginEntry RouterEntry() {
-    static const vst2host::PluginLibrary* library = [] {
-        try {
-            return new vst2host::PluginLibrary(LOTTA_ROUTER_PATH);
-        } catch (const vst2host::LoadError& e) {
-            std::fprintf(stderr, "%s\n", e.what());
-            std::exit(1);
-        }
-    }();
-    return library->entry("VSTPluginMain");
+// The callers keep it for good, so that no instance outlives its code. Null, with the reason
+// on stderr, when it cannot be loaded.
+const vst2host::PluginLibrary* LoadForGood(const char* path) {
+    try {
+        return new vst2host::PluginLibrary(path);
+    } catch (const vst2host::LoadError& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return nullptr;
+    }
 }
 
 AEffect* OpenRouter() {
-    const vst2host::PluginEntry entry = RouterEntry();
+    static const vst2host::PluginLibrary* library = LoadForGood(LOTTA_ROUTER_PATH);
+    if (!library) std::exit(1);
+    const vst2host::PluginEntry entry = library->entry("VSTPluginMain");
     AEffect* effect = entry ? entry(Host) : nullptr;
     if (!effect) std::exit(1);
     effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);
@@ -117,10 +117,10 @@ void PlainCopy(benchmark::State& state, int frames) {
 #ifdef LOTTA_ROUTER_LV2_PATH
 // The LV2 build's run(): control ports read, the effect record driven as a VST 2 host does.
 void Lv2Router(benchmark::State& state, int frames, int buses) {
-    static void* library = dlopen(LOTTA_ROUTER_LV2_PATH, RTLD_NOW | RTLD_LOCAL);
+    static const vst2host::PluginLibrary* library = LoadForGood(LOTTA_ROUTER_LV2_PATH);
     using DescriptorFunction = const LV2_Descriptor* (*)(uint32_t);
     auto function =
-        library ? reinterpret_cast<DescriptorFunction>(dlsym(library, "lv2_descriptor")) : nullptr;
+        library ? reinterpret_cast<DescriptorFunction>(library->symbol("lv2_descriptor")) : nullptr;
     const LV2_Descriptor* descriptor = function ? function(0) : nullptr;
     const LV2_Feature* none[] = {nullptr};
     LV2_Handle handle =

@@ -78,9 +78,13 @@ PluginLibrary::PluginLibrary(const std::string& path)
 
 PluginLibrary::~PluginLibrary() = default;
 
+void* PluginLibrary::symbol(const char* name) const {
+    return handle_->symbol(name);
+}
+
 PluginEntry PluginLibrary::entry(const char* name) const {
     // A data pointer to a function pointer: the only way dlsym hands out code.
-    return reinterpret_cast<PluginEntry>(handle_->symbol(name));
+    return reinterpret_cast<PluginEntry>(symbol(name));
 }
 
 PluginEntry PluginLibrary::mainEntry(std::string* name) const {

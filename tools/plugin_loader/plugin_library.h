@@ -36,6 +36,9 @@ class PluginLibrary {
     PluginLibrary& operator=(const PluginLibrary&) = delete;
 
     const std::string& path() const { return path_; }
+    // [any] The exported symbol of that name, or null: another format's entry, such as LV2's
+    // lv2_descriptor, comes from the same library.
+    void* symbol(const char* name) const;
     // [any] The exported function of that name, or null.
     PluginEntry entry(const char* name) const;
     // [any] The first of kEntryNames the library exports, and its name. Throws LoadError when
