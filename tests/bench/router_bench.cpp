@@ -4,7 +4,6 @@
 // Ends with a table: frames, precision, buses, router, copy, and router/copy last, from the
 // median of the repetitions when there are several.
 #include <benchmark/benchmark.h>
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <cmath>
@@ -17,6 +16,7 @@
 
 #include "plugin/vst2_abi.h"
 #include "tests/bench/time_collector.h"
+#include "tools/plugin_loader/plugin_library.h"
 
 #ifdef LOTTA_ROUTER_LV2_PATH
 #include <lv2/core/lv2.h>
@@ -35,14 +35,21 @@ intptr_t VSTCALLBACK Host(AEffect*, int32_t opcode, int32_t, intptr_t, void*, fl
     return 0;
 }
 
-AEffect* OpenRouter() {
-    static void* library = dlopen(LOTTA_ROUTER_PATH, RTLD_NOW | RTLD_LOCAL);
-    if (!library) {
-        std::fprintf(stderr, "cannot load %s: %s\n", LOTTA_ROUTER_PATH, dlerror());
-        std::exit(1);
+// The callers keep it for good, so that no instance outlives its code. Null, with the reason
+// on stderr, when it cannot be loaded.
+const vst2host::PluginLibrary* LoadForGood(const char* path) {
+    try {
+        return new vst2host::PluginLibrary(path);
+    } catch (const vst2host::LoadError& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return nullptr;
     }
-    using Entry = AEffect* (*)(audioMasterCallback);
-    auto entry = reinterpret_cast<Entry>(dlsym(library, "VSTPluginMain"));
+}
+
+AEffect* OpenRouter() {
+    static const vst2host::PluginLibrary* library = LoadForGood(LOTTA_ROUTER_PATH);
+    if (!library) std::exit(1);
+    const vst2host::PluginEntry entry = library->entry("VSTPluginMain");
     AEffect* effect = entry ? entry(Host) : nullptr;
     if (!effect) std::exit(1);
     effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);
@@ -110,10 +117,10 @@ void PlainCopy(benchmark::State& state, int frames) {
 #ifdef LOTTA_ROUTER_LV2_PATH
 // The LV2 build's run(): control ports read, the effect record driven as a VST 2 host does.
 void Lv2Router(benchmark::State& state, int frames, int buses) {
-    static void* library = dlopen(LOTTA_ROUTER_LV2_PATH, RTLD_NOW | RTLD_LOCAL);
+    static const vst2host::PluginLibrary* library = LoadForGood(LOTTA_ROUTER_LV2_PATH);
     using DescriptorFunction = const LV2_Descriptor* (*)(uint32_t);
     auto function =
-        library ? reinterpret_cast<DescriptorFunction>(dlsym(library, "lv2_descriptor")) : nullptr;
+        library ? reinterpret_cast<DescriptorFunction>(library->symbol("lv2_descriptor")) : nullptr;
     const LV2_Descriptor* descriptor = function ? function(0) : nullptr;
     const LV2_Feature* none[] = {nullptr};
     LV2_Handle handle =

@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "plugin/vst2_abi.h"
-#include "tests/editor_window/plugin_library.h"
+#include "tests/editor_window/recording_host.h"
+#include "tools/plugin_loader/plugin_library.h"
 
 namespace {
 
@@ -43,7 +46,7 @@ bool IdleUntil(PluginWindowHost& host, AEffect* effect, const std::function<bool
 // The host's parameter-change notifications for parameter 0 since request number `from`.
 std::vector<float> AutomationsSince(size_t from) {
     std::vector<float> values;
-    const auto& requests = ScriptedHostRequests();
+    const auto& requests = RecordedRequests();
     for (size_t i = from; i < requests.size(); ++i) {
         if (requests[i].opcode == audioMasterAutomate && requests[i].index == 0) {
             values.push_back(requests[i].opt);
@@ -55,12 +58,18 @@ std::vector<float> AutomationsSince(size_t from) {
 }  // namespace
 
 void RunPluginWindowSession(const std::string& libraryPath, PluginWindowHost& host) {
-    PluginLibrary library(libraryPath);
-    ASSERT_TRUE(library.loaded()) << libraryPath;
-    for (const char* name : {"VSTPluginMain", "main", "MAIN"}) {
-        EXPECT_NE(library.Entry(name), nullptr) << name;
+    std::unique_ptr<vst2host::PluginLibrary> library;
+    try {
+        library = std::make_unique<vst2host::PluginLibrary>(libraryPath);
+    } catch (const vst2host::LoadError& e) {
+        FAIL() << e.what();
     }
-    AEffect* effect = library.Entry("VSTPluginMain")(ScriptedHost);
+    for (const char* name : vst2host::kEntryNames) {
+        EXPECT_NE(library->entry(name), nullptr) << name;
+    }
+    std::string entryName;
+    AEffect* effect = library->mainEntry(&entryName)(RecordingHost);
+    EXPECT_EQ(entryName, "VSTPluginMain");
     ASSERT_NE(effect, nullptr);
     EXPECT_EQ(effect->magic, kEffectMagic);
     EXPECT_EQ(effect->numParams, 1);
@@ -109,7 +118,7 @@ void RunPluginWindowSession(const std::string& libraryPath, PluginWindowHost& ho
         SCOPED_TRACE(click.x);
         host.MoveTo(kParentX + click.x, kParentY + kHeight / 2);
         IdleUntil(host, effect, nullptr, std::chrono::milliseconds(50));
-        const size_t before = ScriptedHostRequests().size();
+        const size_t before = RecordedRequests().size();
         host.LeftButton(true);
         EXPECT_TRUE(idle([&] { return !AutomationsSince(before).empty(); }));
         host.LeftButton(false);

@@ -2,8 +2,6 @@
 // a host callback, one open and resumed instance per input, and a reader of fuzz bytes.
 #pragma once
 
-#include <dlfcn.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +9,7 @@
 #include <vector>
 
 #include "plugin/vst2_abi.h"
+#include "tools/plugin_loader/plugin_library.h"
 
 namespace fuzz {
 
@@ -30,18 +29,22 @@ inline intptr_t VSTCALLBACK HostCallback(AEffect*, int32_t opcode, int32_t, intp
     return 0;
 }
 
-using Entry = AEffect* (*)(audioMasterCallback);
-
-inline Entry PluginEntry() {
-    static Entry entry = [] {
-        void* library = dlopen(LOTTA_ROUTER_PATH, RTLD_NOW | RTLD_LOCAL);
-        void* symbol = library ? dlsym(library, "VSTPluginMain") : nullptr;
-        if (!symbol) {
-            std::fprintf(stderr, "cannot load %s: %s\n", LOTTA_ROUTER_PATH, dlerror());
+// Loaded once and never unloaded (held where the leak check sees it): the fuzzer reads the
+// plug-in's coverage counters up to its exit.
+inline vst2host::PluginEntry PluginEntry() {
+    static const vst2host::PluginLibrary* library = [] {
+        try {
+            return new vst2host::PluginLibrary(LOTTA_ROUTER_PATH);
+        } catch (const vst2host::LoadError& e) {
+            std::fprintf(stderr, "%s\n", e.what());
             std::abort();
         }
-        return reinterpret_cast<Entry>(symbol);
     }();
+    static const vst2host::PluginEntry entry = library->entry("VSTPluginMain");
+    if (!entry) {
+        std::fprintf(stderr, "no VSTPluginMain in %s\n", LOTTA_ROUTER_PATH);
+        std::abort();
+    }
     return entry;
 }
 

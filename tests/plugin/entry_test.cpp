@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "tests/plugin/plugin_library.h"
+#include "tests/plugin/router_library.h"
 #include "tests/plugin/scripted_host.h"
 
 namespace {
@@ -39,18 +39,18 @@ void ExpectHostVisibleRecord(const AEffect& record) {
 }
 
 TEST(EntryPoints, AllThreeNamesAreExported) {
-    ASSERT_TRUE(PluginLibrary::Get().Loaded());
-    for (const char* name : kEntryNames) {
+    ASSERT_TRUE(RouterLibrary::Get().Loaded());
+    for (const char* name : vst2host::kEntryNames) {
         SCOPED_TRACE(name);
-        EXPECT_NE(PluginLibrary::Get().Entry(name), nullptr);
+        EXPECT_NE(RouterLibrary::Get().Entry(name), nullptr);
     }
 }
 
 TEST(EntryPoints, RecordCarriesTheIdentityAHostReads) {
-    for (const char* name : kEntryNames) {
+    for (const char* name : vst2host::kEntryNames) {
         SCOPED_TRACE(name);
         ScriptedHost host;
-        HostedEffect plugin(host, PluginLibrary::Get().Entry(name));
+        HostedEffect plugin(host, RouterLibrary::Get().Entry(name));
         ASSERT_TRUE(plugin.valid());
         ExpectHostVisibleRecord(*plugin.effect());
         // Starting the instance must not change what the host already read.
@@ -60,11 +60,11 @@ TEST(EntryPoints, RecordCarriesTheIdentityAHostReads) {
 }
 
 TEST(EntryPoints, EachCallMakesANewIndependentInstance) {
-    for (const char* name : kEntryNames) {
+    for (const char* name : vst2host::kEntryNames) {
         SCOPED_TRACE(name);
         ScriptedHost host;
-        HostedEffect first(host, PluginLibrary::Get().Entry(name));
-        HostedEffect second(host, PluginLibrary::Get().Entry(name));
+        HostedEffect first(host, RouterLibrary::Get().Entry(name));
+        HostedEffect second(host, RouterLibrary::Get().Entry(name));
         ASSERT_TRUE(first.valid() && second.valid());
         EXPECT_NE(first.effect(), second.effect());
         EXPECT_NE(first.effect()->object, second.effect()->object);
@@ -87,11 +87,11 @@ TEST(EntryPoints, EachCallMakesANewIndependentInstance) {
 
 TEST(EntryPoints, AllNamesGiveEquivalentRecords) {
     ScriptedHost host;
-    HostedEffect reference(host, PluginLibrary::Get().Main());
+    HostedEffect reference(host, RouterLibrary::Get().Main());
     ASSERT_TRUE(reference.valid());
-    for (const char* name : kEntryNames) {
+    for (const char* name : vst2host::kEntryNames) {
         SCOPED_TRACE(name);
-        HostedEffect other(host, PluginLibrary::Get().Entry(name));
+        HostedEffect other(host, RouterLibrary::Get().Entry(name));
         ASSERT_TRUE(other.valid());
         const AEffect& a = *reference.effect();
         const AEffect& b = *other.effect();
@@ -111,12 +111,12 @@ TEST(EntryPoints, AllNamesGiveEquivalentRecords) {
 }
 
 TEST(EntryPoints, HostWithoutVersionGetsNoInstance) {
-    for (const char* name : kEntryNames) {
+    for (const char* name : vst2host::kEntryNames) {
         SCOPED_TRACE(name);
         ScriptedHost host;
         host.versionAnswer = 0;
         // The sanitizer build's leak check sees whatever a refused instance leaves behind.
-        EXPECT_EQ(host.Load(PluginLibrary::Get().Entry(name)), nullptr);
+        EXPECT_EQ(host.Load(RouterLibrary::Get().Entry(name)), nullptr);
         const auto requests = host.Requests();
         ASSERT_EQ(requests.size(), 1u);
         EXPECT_EQ(requests[0].opcode, audioMasterVersion);

@@ -10,7 +10,7 @@
 
 #include "plugin/vst2_abi.h"
 #include "tests/plugin/audio_block.h"
-#include "tests/plugin/plugin_library.h"
+#include "tests/plugin/router_library.h"
 
 struct HostRequest {
     AEffect* effect;
@@ -60,7 +60,7 @@ class HostedEffect {
     // Generous text buffers: a host never knows how much a plug-in writes.
     static constexpr size_t kTextBufferSize = 256;
 
-    explicit HostedEffect(ScriptedHost& host, PluginEntry entry = PluginLibrary::Get().Main());
+    explicit HostedEffect(ScriptedHost& host, PluginEntry entry = RouterLibrary::Get().Main());
     ~HostedEffect();
     HostedEffect(const HostedEffect&) = delete;
     HostedEffect& operator=(const HostedEffect&) = delete;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "plugin/vst2_abi.h"
+#include "tools/plugin_loader/plugin_library.h"
 
 namespace {
 
@@ -23,8 +24,6 @@ intptr_t VSTCALLBACK Host(AEffect*, int32_t opcode, int32_t, intptr_t, void*, fl
     }
     return 0;
 }
-
-using Entry = AEffect* (*)(audioMasterCallback);
 
 template <typename Sample>
 struct Buffers {
@@ -45,7 +44,7 @@ intptr_t Dispatch(AEffect* effect, int32_t opcode, int32_t index = 0, intptr_t v
     return effect->dispatcher(effect, opcode, index, value, ptr, opt);
 }
 
-AEffect* OpenAndResume(Entry entry) {
+AEffect* OpenAndResume(vst2host::PluginEntry entry) {
     AEffect* effect = entry(Host);
     if (!effect) return nullptr;
     Dispatch(effect, effOpen);
@@ -65,20 +64,21 @@ void SuspendAndClose(AEffect* effect) {
 TEST(Unload, HundredCyclesEachLeaveNothingMapped) {
     for (int cycle = 0; cycle < 100; ++cycle) {
         SCOPED_TRACE(cycle);
-        void* library = dlopen(LOTTA_ROUTER_PATH, RTLD_NOW | RTLD_LOCAL);
-        ASSERT_NE(library, nullptr) << dlerror();
-        auto entry = reinterpret_cast<Entry>(dlsym(library, "VSTPluginMain"));
-        ASSERT_NE(entry, nullptr);
-        AEffect* effect = OpenAndResume(entry);
-        ASSERT_NE(effect, nullptr);
-        effect->setParameter(effect, 2, 1.0f);
-        Buffers<float> block(0.0f);
-        effect->processReplacing(effect, block.inPtrs.data(), block.outPtrs.data(), kFrames);
-        EXPECT_EQ(block.out[4][7], 1.0f) << "bus 3 carries input 1";
-        void* chunk = nullptr;
-        EXPECT_EQ(Dispatch(effect, effGetChunk, 0, 0, &chunk), 260);
-        SuspendAndClose(effect);
-        ASSERT_EQ(dlclose(library), 0);
+        {
+            vst2host::PluginLibrary library(LOTTA_ROUTER_PATH);
+            auto entry = library.entry("VSTPluginMain");
+            ASSERT_NE(entry, nullptr);
+            AEffect* effect = OpenAndResume(entry);
+            ASSERT_NE(effect, nullptr);
+            effect->setParameter(effect, 2, 1.0f);
+            Buffers<float> block(0.0f);
+            effect->processReplacing(effect, block.inPtrs.data(), block.outPtrs.data(), kFrames);
+            EXPECT_EQ(block.out[4][7], 1.0f) << "bus 3 carries input 1";
+            void* chunk = nullptr;
+            EXPECT_EQ(Dispatch(effect, effGetChunk, 0, 0, &chunk), 260);
+            SuspendAndClose(effect);
+        }
+        // A probe, not a load: RTLD_NOLOAD only finds a library that is still mapped.
         EXPECT_EQ(dlopen(LOTTA_ROUTER_PATH, RTLD_NOW | RTLD_NOLOAD), nullptr)
             << "the library stayed mapped after dlclose";
     }
@@ -99,14 +99,12 @@ void ExpectHostFailureContained(AEffect* effect, Process process) {
 }
 
 TEST(Unload, AnExceptionFromTheHostsCallbackStaysInsideTheProcessCalls) {
-    void* library = dlopen(LOTTA_ROUTER_PATH, RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(library, nullptr) << dlerror();
-    AEffect* effect = OpenAndResume(reinterpret_cast<Entry>(dlsym(library, "VSTPluginMain")));
+    vst2host::PluginLibrary library(LOTTA_ROUTER_PATH);
+    AEffect* effect = OpenAndResume(library.entry("VSTPluginMain"));
     ASSERT_NE(effect, nullptr);
     ExpectHostFailureContained<float>(effect, effect->processReplacing);
     ExpectHostFailureContained<double>(effect, effect->processDoubleReplacing);
     SuspendAndClose(effect);
-    dlclose(library);
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/vst2host/plugin_host.h"
+#include "tools/plugin_loader/plugin_host.h"
 
 namespace vst2host {
 

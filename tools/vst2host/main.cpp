@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "tools/plugin_loader/plugin_host.h"
 #include "tools/vst2host/command_error.h"
 #include "tools/vst2host/info_command.h"
-#include "tools/vst2host/plugin_host.h"
 #ifndef VST2HOST_INFO_ONLY
 #include "tools/vst2host/demo_input.h"
 #include "tools/vst2host/preset_command.h"

@@ -3,8 +3,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "tools/plugin_loader/plugin_host.h"
 #include "tools/vst2host/command_error.h"
-#include "tools/vst2host/plugin_host.h"
 #include "tools/vst2host/text_format.h"
 
 namespace vst2host {

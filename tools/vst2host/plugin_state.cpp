@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "tools/plugin_loader/plugin_host.h"
 #include "tools/vst2host/command_error.h"
-#include "tools/vst2host/plugin_host.h"
 #ifndef VST2HOST_INFO_ONLY
 #include "tools/vst2host/replacing_file.h"
 #endif

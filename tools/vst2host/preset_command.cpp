@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-#include "tools/vst2host/plugin_host.h"
+#include "tools/plugin_loader/plugin_host.h"
 #include "tools/vst2host/plugin_state.h"
 
 namespace vst2host {

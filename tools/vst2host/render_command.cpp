@@ -7,11 +7,11 @@
 #include <iostream>
 #include <type_traits>
 
+#include "tools/plugin_loader/plugin_host.h"
 #include "tools/vst2host/audio_file.h"
 #include "tools/vst2host/channel_options.h"
 #include "tools/vst2host/command_error.h"
 #include "tools/vst2host/level_report.h"
-#include "tools/vst2host/plugin_host.h"
 #include "tools/vst2host/plugin_state.h"
 #include "tools/vst2host/progress.h"
 

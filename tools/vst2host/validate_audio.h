@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/plugin_loader/plugin_host.h"
 #include "tools/vst2host/validate_call.h"
 #include "tools/vst2host/validate_guarded_channel.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <type_traits>
 
-#include "tools/vst2host/plugin_host.h"
+#include "tools/plugin_loader/plugin_host.h"
 #include "tools/vst2host/validate_report.h"
 
 namespace vst2host {

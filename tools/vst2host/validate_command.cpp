@@ -6,8 +6,8 @@
 #include <iostream>
 #include <vector>
 
+#include "tools/plugin_loader/plugin_host.h"
 #include "tools/vst2host/command_error.h"
-#include "tools/vst2host/plugin_host.h"
 #include "tools/vst2host/text_format.h"
 #include "tools/vst2host/validate_runner.h"
 #include "tools/vst2host/validate_sweep.h"

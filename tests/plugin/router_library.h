@@ -2,27 +2,26 @@
 // LoadLibrary on Windows), then the exported entry points looked up by name.
 #pragma once
 
-#include "plugin/vst2_abi.h"
+#include <memory>
 
-using PluginEntry = AEffect* (*)(audioMasterCallback);
+#include "tools/plugin_loader/plugin_library.h"
 
-// The entry point names a host may look up; all three must be exported.
-inline constexpr const char* kEntryNames[] = {"VSTPluginMain", "main", "MAIN"};
+using vst2host::PluginEntry;
 
-class PluginLibrary {
+class RouterLibrary {
   public:
-    // Loads the library on first use; a load or lookup failure fails the calling test.
-    static PluginLibrary& Get();
+    // Loads the library on first use; a load failure fails the calling test.
+    static RouterLibrary& Get();
 
     // Null when the library does not export the name.
     PluginEntry Entry(const char* name) const;
     // VSTPluginMain, which every current host uses.
     PluginEntry Main() const { return Entry("VSTPluginMain"); }
-    bool Loaded() const { return handle_ != nullptr; }
+    bool Loaded() const { return library_ != nullptr; }
 
   private:
-    PluginLibrary();
+    RouterLibrary();
     // The library stays loaded until the process ends: records of instances the tests leave
     // open must never outlive their code.
-    void* handle_ = nullptr;
+    std::unique_ptr<vst2host::PluginLibrary> library_;
 };

@@ -5,11 +5,10 @@
 
 #include <cstdint>
 #include <memory>
-#include <stdexcept>
 #include <string>
-#include <vector>
 
 #include "plugin/vst2_abi.h"
+#include "tools/plugin_loader/plugin_library.h"
 
 namespace vst2host {
 
@@ -20,13 +19,6 @@ struct HostSettings {
     double tempo = 120.0;
     int32_t timeSigNumerator = 4;
     int32_t timeSigDenominator = 4;
-};
-
-// A plug-in that cannot be loaded: missing file, no entry, null or foreign record. The message
-// is one line, ready for stderr after the program name.
-class LoadError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
 };
 
 // Everything the host callback answers from, one per loaded instance. Kept at a stable address
@@ -51,7 +43,7 @@ class LoadedPlugin {
     LoadedPlugin(const LoadedPlugin&) = delete;
     LoadedPlugin& operator=(const LoadedPlugin&) = delete;
 
-    const std::string& path() const { return path_; }
+    const std::string& path() const { return library_->path(); }
     // The exported name the instance came from: VSTPluginMain, main or MAIN.
     const std::string& entryName() const { return entryName_; }
     AEffect& effect() const { return *effect_; }
@@ -70,11 +62,8 @@ class LoadedPlugin {
     static constexpr std::size_t kTextBufferSize = 512;
 
   private:
-    struct Library;  // the loaded library (dlopen or LoadLibrary), closed last
-
-    std::string path_;
     std::string entryName_;
-    std::unique_ptr<Library> library_;
+    std::unique_ptr<PluginLibrary> library_;  // closed last
     std::unique_ptr<HostState> state_;
     AEffect* effect_ = nullptr;
 };

@@ -1,12 +1,8 @@
-#include "tools/vst2host/plugin_host.h"
-
-#include "tools/vst2host/text_format.h"
+#include "tools/plugin_loader/plugin_host.h"
 
 #ifdef _WIN32
 #include <io.h>
-#include <windows.h>
 #else
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <unistd.h>
 #endif
@@ -18,6 +14,7 @@
 #include <iostream>
 #include <mutex>
 #include <utility>
+#include <vector>
 
 namespace vst2host {
 namespace {
@@ -27,10 +24,6 @@ constexpr const char* kHostProduct = "vst2host";
 constexpr intptr_t kHostVstVersion = 2400;
 // Hosts' vendor and product buffers hold 64 bytes, terminator included.
 constexpr std::size_t kHostStringCapacity = 64;
-// Tried in this order, as hosts do: the VST 2.4 name first, then the older ones.
-constexpr const char* kEntryNames[] = {"VSTPluginMain", "main", "MAIN"};
-
-using EntryProc = AEffect*(VSTCALLBACK*)(audioMasterCallback);
 
 // A stopped transport at the start of the song, in the host's tempo and metre.
 VstTimeInfo MakeTimeInfo(const HostSettings& s) {
@@ -116,9 +109,10 @@ intptr_t VSTCALLBACK HostCallback(AEffect* effect, int32_t opcode, int32_t /*ind
     }
 }
 
-std::string OneLine(std::string text) {
-    std::replace(text.begin(), text.end(), '\n', ' ');
-    return text;
+std::string Hex32(int32_t value) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "0x%08x", static_cast<uint32_t>(value));
+    return buffer;
 }
 
 }  // namespace
@@ -142,93 +136,26 @@ void SetPlayPosition(HostState& state, double samplePos) {
     }
 }
 
-#ifdef _WIN32
-struct LoadedPlugin::Library {
-    HMODULE handle = nullptr;
-    ~Library() {
-        if (handle != nullptr) FreeLibrary(handle);
-    }
-    // Null with the reason in why when the library cannot be loaded.
-    bool open(const std::string& path, std::string& why) {
-        handle = LoadLibraryA(path.c_str());
-        if (handle != nullptr) return true;
-        why = SystemMessage(GetLastError());
-        return false;
-    }
-    void* symbol(const char* name) const {
-        return reinterpret_cast<void*>(GetProcAddress(handle, name));
-    }
-    static std::string SystemMessage(DWORD code) {
-        char text[512] = {};
-        const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                       nullptr, code, 0, text, sizeof text, nullptr);
-        std::string message(text, n);
-        while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
-                                    message.back() == ' ' || message.back() == '.')) {
-            message.pop_back();
-        }
-        return message.empty() ? "error " + std::to_string(code) : message;
-    }
-};
-#else
-struct LoadedPlugin::Library {
-    void* handle = nullptr;
-    ~Library() {
-        if (handle != nullptr) dlclose(handle);
-    }
-    bool open(const std::string& path, std::string& why) {
-        // Without a slash dlopen searches the system's library paths; a host means the file
-        // here.
-        const std::string dlPath = path.find('/') == std::string::npos ? "./" + path : path;
-        // RTLD_NOW: a missing symbol is a load error now, not an abort in the middle of a call.
-        handle = dlopen(dlPath.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (handle != nullptr) return true;
-        const char* error = dlerror();
-        why = error != nullptr ? error : "unknown dlopen error";
-        return false;
-    }
-    void* symbol(const char* name) const {
-        dlerror();
-        return dlsym(handle, name);
-    }
-};
-#endif
-
 LoadedPlugin::LoadedPlugin(const std::string& path, const HostSettings& settings)
-    : path_(path), library_(std::make_unique<Library>()), state_(std::make_unique<HostState>()) {
+    : library_(std::make_unique<PluginLibrary>(path)), state_(std::make_unique<HostState>()) {
     state_->settings = settings;
     state_->timeInfo = MakeTimeInfo(settings);
-    const std::string prefix = "cannot load " + path + ": ";
-
-    std::string why;
-    if (!library_->open(path, why)) throw LoadError(prefix + OneLine(why));
-
-    EntryProc entry = nullptr;
-    for (const char* name : kEntryNames) {
-        void* symbol = library_->symbol(name);
-        if (symbol != nullptr) {
-            entry = reinterpret_cast<EntryProc>(symbol);
-            entryName_ = name;
-            break;
-        }
-    }
-    if (entry == nullptr) {
-        throw LoadError(prefix + "no VST 2 entry point (VSTPluginMain, main or MAIN)");
-    }
+    const PluginEntry entry = library_->mainEntry(&entryName_);
 
     Registry().setLoading(state_.get());
     AEffect* effect = entry(&HostCallback);
     Registry().setLoading(nullptr);
     if (effect == nullptr) {
-        throw LoadError(prefix + entryName_ + " returned no effect");
+        throw library_->error(entryName_ + " returned no effect");
     }
     // A record with the wrong magic is not an instance this host may drive: no effClose.
     if (effect->magic != kEffectMagic) {
-        throw LoadError(prefix + "not a VST 2 plug-in (" + entryName_ + " returned magic " +
-                        Hex32(effect->magic) + ", expected " + Hex32(kEffectMagic) + " 'VstP')");
+        throw library_->error("not a VST 2 plug-in (" + entryName_ + " returned magic " +
+                              Hex32(effect->magic) + ", expected " + Hex32(kEffectMagic) +
+                              " 'VstP')");
     }
     if (effect->dispatcher == nullptr) {
-        throw LoadError(prefix + "the effect record has no dispatcher");
+        throw library_->error("the effect record has no dispatcher");
     }
 
     effect_ = effect;
