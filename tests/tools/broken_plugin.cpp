@@ -4,7 +4,7 @@
 //   BROKEN_CHUNK             setChunk ignores what it is given
 //   BROKEN_PARAMETER_RANGE   getParameter answers twice the value
 //   BROKEN_ALLOCATES         every process call allocates
-//   BROKEN_CRASH             processing writes through a null pointer
+//   BROKEN_CRASH             processing writes to an unmapped address
 //   BROKEN_HANG              processing never returns
 //   BROKEN_THROWS            setParameter throws std::bad_alloc when a parameter is set to 1
 //   BROKEN_SLOW_PARAMETER    setParameter takes 3 ms, longer than the audio of a small block
@@ -12,6 +12,7 @@
 // Without any of them it passes every check.
 #include <atomic>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -133,7 +134,10 @@ void Process(AEffect* e, Sample** in, Sample** out, int32_t frames) {
     scratch[0] = Sample(0);
 #endif
 #ifdef BROKEN_CRASH
-    *static_cast<volatile int*>(nullptr) = frames;
+    // Not null: the undefined-behaviour sanitizer would end the process before the fault, and
+    // the validator is to see the signal a host would.
+    volatile std::uintptr_t unmapped = 16;
+    *reinterpret_cast<volatile int*>(unmapped) = frames;
 #endif
 #ifdef BROKEN_HANG
     while (frames > 0) std::this_thread::sleep_for(std::chrono::milliseconds(50));
