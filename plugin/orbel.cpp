@@ -134,9 +134,14 @@ int32_t COrbel::processEvents(VstEvents* events) {
             continue;
         }
         // A host may hand over a shorter record than ours: what it does not declare reads 0.
+        // One too short to hold a status and two data bytes carries no message; queued, it
+        // would read as a status-0 event, so it is dropped.
         const int32_t declared = event->byteSize;
-        const size_t bytes =
-            declared > 0 ? std::min(static_cast<size_t>(declared), sizeof(VstMidiEvent)) : 0;
+        if (declared < static_cast<int32_t>(offsetof(VstMidiEvent, midiData) + 3)) {
+            midiEventsDropped.fetch_add(1, std::memory_order_relaxed);
+            continue;
+        }
+        const size_t bytes = std::min(static_cast<size_t>(declared), sizeof(VstMidiEvent));
         VstMidiEvent& record = midiRing[static_cast<size_t>(write)];
         record = VstMidiEvent{};
         std::memcpy(&record, event, bytes);

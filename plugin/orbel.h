@@ -67,7 +67,8 @@ class COrbel : public AudioEffectX {
     // kMidiRingSize - 1 events.
     std::atomic<int32_t> midiWriteIndex;
     std::atomic<int32_t> midiReadIndex;
-    // [any] Events that arrived while the ring was full, since construction (wraps at 2^32).
+    // [any] Events that arrived while the ring was full, or too short to hold a MIDI message,
+    // since construction (wraps at 2^32).
     std::atomic<uint32_t> midiEventsDropped;
     // [main] The font descriptions the drawing functions made for this instance, one reference
     // each.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <ctime>
 #include <cwchar>
+#include <memory>
 
 #include "plugin/platform.h"
 
@@ -116,6 +117,8 @@ bool PlatformListDirectory(const std::string& directory,
     HANDLE search = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
                                      FindExSearchNameMatch, nullptr, 0);
     if (search == INVALID_HANDLE_VALUE) return false;
+    // visit may throw when memory runs out: the search is closed on every way out.
+    const std::unique_ptr<void, decltype(&FindClose)> closer(search, &FindClose);
     do {
         std::string name;
         if (!Utf8(found.cFileName, name)) continue;
@@ -135,7 +138,6 @@ bool PlatformListDirectory(const std::string& directory,
         }
         visit(name, (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
     } while (FindNextFileW(search, &found));
-    FindClose(search);
     return true;
 }
 

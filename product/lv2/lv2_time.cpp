@@ -5,6 +5,13 @@
 
 #include <cmath>
 
+namespace {
+
+constexpr double kLargestBeatUnit = 256.0;
+constexpr double kMostBeatsPerBar = 256.0;
+
+}  // namespace
+
 void Lv2Time::Map(const LV2_URID_Map* map) {
     if (!map) return;
     auto id = [map](const char* uri) { return map->map(map->handle, uri); };
@@ -50,10 +57,12 @@ void Lv2Time::Apply(const LV2_Atom_Object* object) {
     bar_ = AsNumber(bar, bar_);
     barBeat_ = AsNumber(barBeat, barBeat_);
     if (bar || barBeat) hasMusicalTime_ = true;
+    // A time signature a host could mean; beyond it the integer answers would overflow and
+    // bar counts run away.
     const double unit = AsNumber(beatUnit, beatUnit_);
-    if (unit >= 1.0) beatUnit_ = unit;
+    if (unit >= 1.0 && unit <= kLargestBeatUnit) beatUnit_ = unit;
     const double perBar = AsNumber(beatsPerBar, beatsPerBar_);
-    if (perBar > 0.0) beatsPerBar_ = perBar;
+    if (perBar >= 1.0 / 64 && perBar <= kMostBeatsPerBar) beatsPerBar_ = perBar;
     const double tempo = AsNumber(bpm, beatsPerMinute_);
     if (tempo > 0.0) beatsPerMinute_ = tempo;
     speed_ = AsNumber(speed, speed_);

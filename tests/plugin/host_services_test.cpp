@@ -178,18 +178,26 @@ TEST_F(HostServices, AFullRingKeepsWhatItHoldsAndCountsWhatItDrops) {
         EXPECT_EQ(ReadAll(), Range(5000, 1));
     }
     {
-        SCOPED_TRACE("an event shorter than a ring record");
+        SCOPED_TRACE("events shorter than a ring record");
         SetUp();
-        // Exactly as long as it declares, so a copy of more would read past it.
-        const int32_t header[] = {kVstMidiType, 12, 77};
-        auto bytes = std::make_unique<unsigned char[]>(sizeof header);
-        std::memcpy(bytes.get(), header, sizeof header);
-        VstEvents list{1, 0, {reinterpret_cast<VstEvent*>(bytes.get()), nullptr}};
-        EXPECT_EQ(adapter->dispatcher(effProcessEvents, 0, 0, &list, 0.0f), 1);
-        int32_t delta = 0, status = 1, data1 = 1, data2 = 1;
+        // Each exactly as long as it declares, so a copy of more would read past it (ASan).
+        auto send = [&](int32_t declared) {
+            auto bytes = std::make_unique<unsigned char[]>(static_cast<size_t>(declared));
+            const int32_t header[] = {kVstMidiType, declared, 77, 0, 0, 0};
+            const unsigned char midi[] = {0x90, 60, 100};
+            std::memcpy(bytes.get(), header, std::min(sizeof header, size_t(declared)));
+            if (declared > 24) std::memcpy(bytes.get() + 24, midi, size_t(declared) - 24);
+            VstEvents list{1, 0, {reinterpret_cast<VstEvent*>(bytes.get()), nullptr}};
+            EXPECT_EQ(adapter->dispatcher(effProcessEvents, 0, 0, &list, 0.0f), 1);
+        };
+        send(12);  // no MIDI bytes: dropped, not queued as a status-0 event
+        send(27);  // status and two data bytes, nothing after them
+        int32_t delta = 0, status = 0, data1 = 0, data2 = 0;
         ASSERT_EQ(getMidiEvent(adapter.get(), &delta, &status, &data1, &data2), 1);
-        EXPECT_EQ(delta, 77);
-        EXPECT_EQ(status, 0);  // beyond the declared size: nothing copied
+        EXPECT_EQ(std::vector<int32_t>({delta, status, data1, data2}),
+                  std::vector<int32_t>({77, static_cast<signed char>(0x90), 60, 100}));
+        EXPECT_EQ(getMidiEvent(adapter.get(), &delta, &status, &data1, &data2), 0);
+        EXPECT_EQ(adapter->midiEventsDropped.load(), 1u);
     }
 }
 
