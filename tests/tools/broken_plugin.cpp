@@ -8,6 +8,7 @@
 //   BROKEN_HANG              processing never returns
 //   BROKEN_THROWS            setParameter throws std::bad_alloc when a parameter is set to 1
 //   BROKEN_SLOW_PARAMETER    setParameter takes 3 ms, longer than the audio of a small block
+//   BROKEN_OPEN_THROWS       effOpen throws std::bad_alloc while another instance is open
 //   BROKEN_NOISY             prints lines like a validator's report, and JSON, everywhere
 // Without any of them it passes every check.
 #include <atomic>
@@ -28,6 +29,9 @@ namespace {
 
 constexpr int32_t kParams = 2;
 
+// Instances between effOpen and effClose.
+std::atomic<int> gOpen{0};
+
 struct Plugin {
     AEffect effect{};
     std::atomic<float> params[kParams] = {0.5f, 1.0f};
@@ -47,7 +51,14 @@ intptr_t VSTCALLBACK Dispatch(AEffect* e, int32_t opcode, int32_t index, intptr_
                               float) {
     Plugin& p = Of(e);
     switch (opcode) {
+        case effOpen:
+#ifdef BROKEN_OPEN_THROWS
+            if (gOpen.load() > 0) throw std::bad_alloc();
+#endif
+            gOpen.fetch_add(1);
+            return 0;
         case effClose:
+            gOpen.fetch_sub(1);
             delete &p;
             return 1;
         case effGetParamName:

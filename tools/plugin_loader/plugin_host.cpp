@@ -137,13 +137,26 @@ void SetPlayPosition(HostState& state, double samplePos) {
 }
 
 LoadedPlugin::LoadedPlugin(const std::string& path, const HostSettings& settings)
+    : LoadedPlugin(path, settings,
+                   [](const LifecycleCall&, const std::function<void()>& call) { call(); }) {}
+
+LoadedPlugin::LoadedPlugin(const std::string& path, const HostSettings& settings,
+                           const LifecycleWrapper& wrap)
     : library_(std::make_unique<PluginLibrary>(path)), state_(std::make_unique<HostState>()) {
     state_->settings = settings;
     state_->timeInfo = MakeTimeInfo(settings);
     const PluginEntry entry = library_->mainEntry(&entryName_);
 
+    AEffect* effect = nullptr;
     Registry().setLoading(state_.get());
-    AEffect* effect = entry(&HostCallback);
+    try {
+        LifecycleCall call;
+        call.entryName = entryName_.c_str();
+        wrap(call, [&] { effect = entry(&HostCallback); });
+    } catch (...) {
+        Registry().setLoading(nullptr);
+        throw;
+    }
     Registry().setLoading(nullptr);
     if (effect == nullptr) {
         throw library_->error(entryName_ + " returned no effect");
@@ -160,16 +173,37 @@ LoadedPlugin::LoadedPlugin(const std::string& path, const HostSettings& settings
 
     effect_ = effect;
     Registry().add(effect_, state_.get());
-    dispatch(effOpen);
-    dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(settings.sampleRate));
-    dispatch(effSetBlockSize, 0, settings.blockSize);
+    // An instance that failed to open is in no state to be closed: it is only forgotten, and
+    // the callback must not find it again at that address.
+    try {
+        wrap({effOpen}, [&] { dispatch(effOpen); });
+        const auto rate = static_cast<float>(settings.sampleRate);
+        wrap({effSetSampleRate, 0, rate}, [&] { dispatch(effSetSampleRate, 0, 0, nullptr, rate); });
+        wrap({effSetBlockSize, settings.blockSize},
+             [&] { dispatch(effSetBlockSize, 0, settings.blockSize); });
+    } catch (...) {
+        Registry().remove(effect_);
+        effect_ = nullptr;
+        throw;
+    }
 }
 
 LoadedPlugin::~LoadedPlugin() {
     // effClose destroys the instance; the library is unloaded only after that, by library_.
-    dispatch(effClose);
-    Registry().remove(effect_);
+    close([](const LifecycleCall&, const std::function<void()>& call) { call(); });
+}
+
+void LoadedPlugin::close(const LifecycleWrapper& wrap) {
+    if (effect_ == nullptr) return;
+    AEffect* closing = effect_;
     effect_ = nullptr;
+    try {
+        wrap({effClose}, [&] { closing->dispatcher(closing, effClose, 0, 0, nullptr, 0.0f); });
+    } catch (...) {
+        Registry().remove(closing);
+        throw;
+    }
+    Registry().remove(closing);
 }
 
 intptr_t LoadedPlugin::dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr,

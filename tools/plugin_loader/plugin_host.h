@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -31,6 +32,21 @@ struct HostState {
 // [main] Moves the transport to this sample position and marks it playing, as a host
 // does while it plays from the start: the musical position follows from tempo and metre.
 void SetPlayPosition(HostState& state, double samplePos);
+
+// One of the calls that make, open and close an instance: the library's entry, or a
+// dispatcher call with these arguments.
+struct LifecycleCall {
+    static constexpr int32_t kEntry = -1;
+    int32_t opcode = kEntry;
+    intptr_t value = 0;
+    float opt = 0.0f;
+    const char* entryName = nullptr;  // for the entry: VSTPluginMain, main or MAIN
+};
+
+// Makes one of those calls by running `call`; a host that watches its calls into a plug-in
+// wraps them here. Whatever `call` throws must leave the wrapper too.
+using LifecycleWrapper =
+    std::function<void(const LifecycleCall& what, const std::function<void()>& call)>;
 
 // One plug-in instance in one loaded library. Opening happens in the constructor; the
 // destructor sends effClose and then unloads the library, in that order.
@@ -60,6 +76,14 @@ class LoadedPlugin {
     void setParameter(int32_t index, float value) const;
 
     static constexpr std::size_t kTextBufferSize = 512;
+
+  protected:
+    // [main] As above, with every call that makes and opens the instance made through `wrap`.
+    LoadedPlugin(const std::string& path, const HostSettings& settings,
+                 const LifecycleWrapper& wrap);
+    // [main] Sends effClose through `wrap`, once; the destructor then closes nothing more. The
+    // instance is gone afterwards even when effClose threw.
+    void close(const LifecycleWrapper& wrap);
 
   private:
     std::string entryName_;

@@ -47,12 +47,6 @@ std::string Quoted(const std::string& text) {
     return "\"" + Printable(text) + "\"";
 }
 
-std::string FixedValue(float value) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.6f", static_cast<double>(value));
-    return buffer;
-}
-
 // Shortest text that reads back as the same float; JSON has no NaN or infinity.
 std::string JsonNumber(float value) {
     if (!std::isfinite(value)) return "null";
@@ -81,7 +75,7 @@ void PrintParameterTable(const std::vector<ParameterInfo>& parameters, std::ostr
     std::vector<std::vector<std::string>> rows = {{"index", "name", "label", "display", "value"}};
     for (const ParameterInfo& p : parameters) {
         rows.push_back({std::to_string(p.index), Printable(p.name), Printable(p.label),
-                        Printable(p.display), FixedValue(p.value)});
+                        Printable(p.display), Fixed(p.value, 6)});
     }
     std::vector<std::size_t> widths(rows.front().size(), 0);
     for (const auto& row : rows) {

@@ -46,6 +46,30 @@ void AppendUnicodeEscape(std::string& out, unsigned char c) {
 
 }  // namespace
 
+std::string Exact(float value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
+    return text;
+}
+
+std::string Fixed(double value, int decimals) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+std::string Seconds(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", seconds);
+    return text;
+}
+
+std::string Milliseconds(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, seconds < 0.01 ? "%.2f ms" : "%.1f ms", seconds * 1e3);
+    return text;
+}
+
 std::string Hex32(int32_t value) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "0x%08x", static_cast<uint32_t>(value));

@@ -13,6 +13,18 @@ std::string Hex32(int32_t value);
 // an empty string when any of them is not printable ASCII.
 std::string FourCharText(int32_t id);
 
+// A float as a plug-in author types it back in: every digit that tells it apart ("%.9g").
+std::string Exact(float value);
+
+// A number with this many decimals ("%.*f").
+std::string Fixed(double value, int decimals);
+
+// Seconds as short as they read exactly ("2", "0.5").
+std::string Seconds(double seconds);
+
+// Seconds as milliseconds, two decimals below 10 ms and one above ("0.67 ms", "12.5 ms").
+std::string Milliseconds(double seconds);
+
 // Control characters replaced with '?', so foreign text cannot steer a terminal.
 std::string Printable(const std::string& text);
 

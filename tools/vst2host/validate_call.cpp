@@ -9,12 +9,14 @@
 #include <iterator>
 #include <memory>
 #include <typeinfo>
+#include <utility>
 
 namespace vst2host {
 namespace {
 
 thread_local PluginCall tCall;
 thread_local const char* tThreadName = nullptr;
+thread_local std::string tCloseFault;
 const CheckReporter* gCrashReporter = nullptr;
 
 // The opcodes' names, by number, as plug-in sources spell them.
@@ -105,6 +107,9 @@ void DescribeInto(char* out, std::size_t size, const PluginCall& c) {
     switch (c.kind) {
         case Kind::kNone:
             std::snprintf(out, size, "no plug-in call");
+            return;
+        case Kind::kEntry:
+            std::snprintf(out, size, "%s(host callback)", c.entry != nullptr ? c.entry : "entry");
             return;
         case Kind::kDispatch:
             if (c.opcode >= 0 && c.opcode < static_cast<int32_t>(std::size(kOpcodeNames))) {
@@ -202,6 +207,40 @@ void ReportCrashesTo(const CheckReporter* reporter) {
     action.sa_flags = SA_ONSTACK | SA_RESETHAND;
     sigemptyset(&action.sa_mask);
     for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) ::sigaction(sig, &action, nullptr);
+}
+
+namespace {
+
+// Each call that makes, opens or closes the instance, recorded like any other.
+void RecordedLifecycleCall(const LifecycleCall& what, const std::function<void()>& call) {
+    PluginCall c;
+    if (what.opcode == LifecycleCall::kEntry) {
+        c.kind = PluginCall::Kind::kEntry;
+        c.entry = what.entryName;
+    } else {
+        c.kind = PluginCall::Kind::kDispatch;
+        c.opcode = what.opcode;
+        c.value = what.value;
+        c.opt = what.opt;
+    }
+    Calling(c, call);
+}
+
+}  // namespace
+
+std::string TakeCloseFault() {
+    return std::exchange(tCloseFault, std::string());
+}
+
+ValidatedPlugin::ValidatedPlugin(const std::string& path, const HostSettings& settings)
+    : LoadedPlugin(path, settings, RecordedLifecycleCall) {}
+
+ValidatedPlugin::~ValidatedPlugin() {
+    try {
+        close(RecordedLifecycleCall);
+    } catch (const std::exception& e) {
+        if (tCloseFault.empty()) tCloseFault = e.what();
+    }
 }
 
 intptr_t ValidatedPlugin::dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr,

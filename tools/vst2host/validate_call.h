@@ -21,9 +21,10 @@ class PluginThrew : public std::runtime_error {
 
 // The call a thread is in, kept as plain values: formatting happens only when it is needed.
 struct PluginCall {
-    enum class Kind : uint8_t { kNone, kDispatch, kSetParameter, kGetParameter, kProcess };
+    enum class Kind : uint8_t { kNone, kEntry, kDispatch, kSetParameter, kGetParameter, kProcess };
     Kind kind = Kind::kNone;
-    int32_t opcode = 0;  // or the parameter index
+    const char* entry = nullptr;  // the library's entry, for kEntry
+    int32_t opcode = 0;           // or the parameter index
     int32_t index = 0;
     intptr_t value = 0;
     float opt = 0.0f;  // or the parameter value
@@ -47,10 +48,18 @@ auto Calling(const PluginCall& call, Body&& body) -> decltype(body());
 // written to the report before the process dies as it would have.
 void ReportCrashesTo(const CheckReporter* reporter);
 
-// A loaded plug-in whose calls are recorded and whose exceptions are named.
+// [main] The message of the first effClose that threw in a destructor on this thread since the
+// last call, taken; empty when none did. A destructor cannot throw, so it leaves it here.
+std::string TakeCloseFault();
+
+// A loaded plug-in whose calls are recorded and whose exceptions are named, from the entry
+// that makes it to the effClose that ends it.
 class ValidatedPlugin : public LoadedPlugin {
   public:
-    using LoadedPlugin::LoadedPlugin;
+    // [main] Throws LoadError, or PluginThrew naming the call that threw.
+    explicit ValidatedPlugin(const std::string& path, const HostSettings& settings = {});
+    // [main] An exception out of effClose is left for TakeCloseFault.
+    ~ValidatedPlugin();
     // [main] or [any] as the plug-in's own entries.
     intptr_t dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
                       float opt = 0.0f) const;

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <exception>
+#include <utility>
 
 namespace vst2host {
 namespace {
@@ -17,6 +18,7 @@ constexpr unsigned char kCanary = 0xA5;
 
 void CheckContext::Run(const std::string& check, const std::function<CheckOutcome()>& body) const {
     reporter->Begin(check);
+    TakeCloseFault();  // an earlier check's
     CheckOutcome outcome;
     try {
         outcome = body();
@@ -29,6 +31,16 @@ void CheckContext::Run(const std::string& check, const std::function<CheckOutcom
         // answered (a chunk size no memory holds).
         outcome = CheckOutcome::Fail(std::string("the validator failed: ") + e.what() + " after " +
                                      Describe(CurrentCall()));
+    } catch (...) {
+        // Every plug-in call turns what it throws into PluginThrew: this one came from
+        // somewhere else, and the last call is all there is to go on.
+        outcome = CheckOutcome::Fail("an exception of unknown type escaped after " +
+                                     Describe(CurrentCall()));
+    }
+    // An instance closed on the way out may have thrown where nothing could catch it.
+    if (std::string closeFault = TakeCloseFault();
+        !closeFault.empty() && outcome.verdict != Verdict::kFail) {
+        outcome = CheckOutcome::Fail(std::move(closeFault));
     }
     reporter->Finish(check, outcome);
 }

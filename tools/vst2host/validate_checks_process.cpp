@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tools/vst2host/allocation_counter.h"
+#include "tools/vst2host/text_format.h"
 #include "tools/vst2host/validate_audio.h"
 #include "tools/vst2host/validate_checks.h"
 
@@ -60,19 +61,6 @@ CheckOutcome ProcessNoise(const CheckContext& context) {
     }
     return CheckOutcome::Pass(std::to_string(calls) + " calls, " + std::to_string(sizes.size()) +
                               " block sizes, 3 rates, finite out");
-}
-
-// A float as a plug-in author types it back in: every digit that tells it apart.
-std::string Exact(float value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
-    return text;
-}
-
-std::string Milliseconds(double seconds) {
-    char text[32];
-    std::snprintf(text, sizeof text, seconds < 0.01 ? "%.2f ms" : "%.1f ms", seconds * 1e3);
-    return text;
 }
 
 std::string Change(long n, long steps, int32_t index, float value) {

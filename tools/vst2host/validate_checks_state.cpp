@@ -86,12 +86,6 @@ Snapshot Parameters(const ValidatedPlugin& plugin) {
     return s;
 }
 
-std::string Exact(float value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
-    return text;
-}
-
 // What a host does between loading a state and showing it: a few blocks of processing and
 // an idle call.
 void Settle(const ValidatedPlugin& plugin) {

@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <thread>
 
+#include "tools/vst2host/text_format.h"
+
 namespace vst2host {
 namespace {
 
@@ -36,6 +38,10 @@ using Clock = std::chrono::steady_clock;
     try {
         group.run(mine);
     } catch (const LoadError& e) {
+        reporter.LoadFailed(e.what());
+    } catch (const PluginThrew& e) {
+        // Only the first instance of a group is made outside a check: one that cannot even be
+        // opened leaves nothing to check.
         reporter.LoadFailed(e.what());
     } catch (...) {
     }
@@ -94,12 +100,6 @@ bool ReapBy(pid_t child, Clock::time_point deadline, int& status) {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-}
-
-std::string Seconds(double s) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", s);
-    return text;
 }
 
 }  // namespace

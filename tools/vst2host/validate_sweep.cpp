@@ -39,12 +39,6 @@ std::string FirstFailure(const Row& row) {
     return "";
 }
 
-std::string Fixed(double value, int decimals) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
-}
-
 void PrintTable(const std::vector<Row>& rows, double seconds) {
     std::size_t width = 8;
     for (const Row& row : rows) width = std::max(width, row.shown.size());
