@@ -89,7 +89,8 @@ TEST(Validate, EachFaultFailsTheChecksThatCoverIt) {
          BROKEN_PLUGIN_ALLOCATES,
          {"allocations while processing"},
          "allocations while processing",
-         "calls to"},
+         // new[] in the plug-in, named as the plug-in's and not the C++ runtime's
+         "from broken_plugin_allocates.so+"},
         {"crash", BROKEN_PLUGIN_CRASH, kProcessing, "process float",
          "in processReplacing(1 frame) on the main thread"},
         {"hang", BROKEN_PLUGIN_HANG, kProcessing, "process float", "timed out after 2 s"},

@@ -65,25 +65,33 @@ const char* CountedAllocationFunctions() noexcept {
 }  // namespace vst2host
 
 #ifdef VST2HOST_COUNT_OPERATOR_NEW
-
 // The sanitizer runtime owns malloc; counting operator new is what remains possible.
+#define VST2HOST_RAW_MALLOC(size) std::malloc(size)
+#else
+extern "C" void* __libc_malloc(std::size_t size);
+// Straight to glibc: an allocation counted at operator new is not counted again in malloc.
+#define VST2HOST_RAW_MALLOC(size) __libc_malloc(size)
+#endif
+
+// Counted here rather than in malloc, so that the caller recorded is the code that said `new`,
+// not the C++ runtime between it and malloc.
 void* operator new(std::size_t size) {
     VST2HOST_NOTE(size);
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+    if (void* p = VST2HOST_RAW_MALLOC(size == 0 ? 1 : size)) return p;
     throw std::bad_alloc();
 }
 void* operator new[](std::size_t size) {
     VST2HOST_NOTE(size);
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+    if (void* p = VST2HOST_RAW_MALLOC(size == 0 ? 1 : size)) return p;
     throw std::bad_alloc();
 }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
     VST2HOST_NOTE(size);
-    return std::malloc(size == 0 ? 1 : size);
+    return VST2HOST_RAW_MALLOC(size == 0 ? 1 : size);
 }
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
     VST2HOST_NOTE(size);
-    return std::malloc(size == 0 ? 1 : size);
+    return VST2HOST_RAW_MALLOC(size == 0 ? 1 : size);
 }
 void operator delete(void* p) noexcept {
     std::free(p);
@@ -98,8 +106,7 @@ void operator delete[](void* p, std::size_t) noexcept {
     std::free(p);
 }
 
-#else
-
+#ifndef VST2HOST_COUNT_OPERATOR_NEW
 // glibc's own allocator entry points, which the interposed functions forward to. Memory they
 // return is released by glibc's free, which is left alone.
 #define VST2HOST_INTERPOSED __attribute__((visibility("default")))
