@@ -215,8 +215,13 @@ namespace {
 void RecordedLifecycleCall(const LifecycleCall& what, const std::function<void()>& call) {
     PluginCall c;
     if (what.opcode == LifecycleCall::kEntry) {
+        // A copy: the record outlives an instance that failed to be made, and a crash report
+        // may still read it.
+        static thread_local char entryName[32];
+        std::snprintf(entryName, sizeof entryName, "%s",
+                      what.entryName != nullptr ? what.entryName : "entry");
         c.kind = PluginCall::Kind::kEntry;
-        c.entry = what.entryName;
+        c.entry = entryName;
     } else {
         c.kind = PluginCall::Kind::kDispatch;
         c.opcode = what.opcode;
