@@ -1,7 +1,10 @@
 // A host's threads at once: one processes, one automates parameters, one saves the state.
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -21,6 +24,10 @@ constexpr double kRate = 48000.0;
 // automation thread waits for the audio rather than flooding the plug-in faster than any
 // host could.
 constexpr long kSamplesPerChange = 32;
+// How long the threads may take to come back once the check has ended: a call still running
+// by then is stuck, and the check says which, rather than running into the group's time limit.
+constexpr auto kStuckAfter = std::chrono::seconds(10);
+constexpr int kThreads = 3;
 
 // The automation thread's changes, the same sequence every time, so that one can be replayed.
 class ChangeSequence {
@@ -106,10 +113,15 @@ void RunThreadChecks(const CheckContext& context) {
             if (fault.empty()) fault = what;
         };
 
+        // Each thread's current plug-in call, and whether the thread has ended.
+        const PluginCall* callOf[kThreads] = {};
+        std::atomic<bool> ended[kThreads] = {};
+        std::atomic<int> running{kThreads};
         // An exception out of a plug-in call on a thread fails the check like any other fault.
-        auto guarded = [&](const char* name, auto body) {
-            return [&report, name, body] {
+        auto guarded = [&](int k, const char* name, auto body) {
+            return [&, k, name, body] {
                 SetCallThreadName(name);
+                callOf[k] = &CurrentCall();
                 try {
                     body();
                 } catch (const std::exception& e) {
@@ -117,9 +129,11 @@ void RunThreadChecks(const CheckContext& context) {
                 } catch (...) {
                     report(std::string("an exception of unknown type on the ") + name + " thread");
                 }
+                ended[k].store(true);
+                running.fetch_sub(1);
             };
         };
-        std::thread audio(guarded("audio", [&] {
+        std::thread audio(guarded(0, "audio", [&] {
             NoiseBlock<float> block(e.numInputs, e.numOutputs, kFrames);
             while (!stop.load()) {
                 if (outputFault.empty()) changesBefore.push_back(changes.load());
@@ -135,7 +149,7 @@ void RunThreadChecks(const CheckContext& context) {
                 blocks.fetch_add(1);
             }
         }));
-        std::thread automation(guarded("automation", [&] {
+        std::thread automation(guarded(1, "automation", [&] {
             ChangeSequence sequence(e.numParams);
             while (!stop.load() && e.numParams > 0) {
                 // Up to a block ahead of the audio, no further.
@@ -153,7 +167,7 @@ void RunThreadChecks(const CheckContext& context) {
                 changes.fetch_add(1);
             }
         }));
-        std::thread state(guarded("state", [&] {
+        std::thread state(guarded(2, "state", [&] {
             std::vector<unsigned char> copy;
             while (!stop.load()) {
                 if (chunks) {
@@ -173,6 +187,30 @@ void RunThreadChecks(const CheckContext& context) {
 
         std::this_thread::sleep_for(std::chrono::milliseconds(100 * context.strictness));
         stop.store(true);
+        const auto deadline = std::chrono::steady_clock::now() + kStuckAfter;
+        while (running.load() > 0 && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (running.load() > 0) {
+            // The stuck thread holds the instance: nothing can be closed or joined, so the
+            // verdict is written here and the check process ends.
+            const char* names[kThreads] = {"audio", "automation", "state"};
+            std::string stuck;
+            for (int k = 0; k < kThreads; ++k) {
+                if (ended[k].load() || !callOf[k] || !callOf[k]->active) continue;
+                stuck += (stuck.empty() ? "" : "; ") + Describe(*callOf[k]) + " on the " +
+                         names[k] + " thread";
+            }
+            const long block = blocks.load() + 1;
+            context.reporter->Finish(
+                "threads",
+                CheckOutcome::Fail((stuck.empty() ? std::string("a thread") : stuck) +
+                                   " did not return within " + std::to_string(kStuckAfter.count()) +
+                                   " s (block " + std::to_string(block) +
+                                   AfterChanges(changes.load(), e.numParams) +
+                                   ", with state saves on a third thread)"));
+            std::fflush(nullptr);
+            ::_exit(0);
+        }
         audio.join();
         automation.join();
         state.join();
