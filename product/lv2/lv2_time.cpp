@@ -70,15 +70,17 @@ void Lv2Time::Apply(const LV2_Atom_Object* object) {
     known_ = true;
 }
 
+const LV2_Atom_Object* Lv2Time::AsPosition(const LV2_Atom_Event* event) const {
+    if (event->body.type != urid_.atomObject && event->body.type != urid_.atomBlank) return nullptr;
+    const auto* object = reinterpret_cast<const LV2_Atom_Object*>(&event->body);
+    return object->body.otype == urid_.position ? object : nullptr;
+}
+
 void Lv2Time::BlockStart(const LV2_Atom_Sequence* events) {
     if (!events || !mapped_) return;
     LV2_ATOM_SEQUENCE_FOREACH(events, event) {
         if (event->time.frames > 0) break;
-        const auto* object = reinterpret_cast<const LV2_Atom_Object*>(&event->body);
-        if ((event->body.type == urid_.atomObject || event->body.type == urid_.atomBlank) &&
-            object->body.otype == urid_.position) {
-            Apply(object);
-        }
+        if (const LV2_Atom_Object* object = AsPosition(event)) Apply(object);
     }
 }
 
@@ -89,9 +91,7 @@ void Lv2Time::BlockEnd(const LV2_Atom_Sequence* events, uint32_t frames) {
             const int64_t at = event->time.frames;
             if (at <= 0) continue;
             if (at > static_cast<int64_t>(frames)) break;
-            const auto* object = reinterpret_cast<const LV2_Atom_Object*>(&event->body);
-            if ((event->body.type == urid_.atomObject || event->body.type == urid_.atomBlank) &&
-                object->body.otype == urid_.position) {
+            if (const LV2_Atom_Object* object = AsPosition(event)) {
                 Advance(static_cast<double>(at - done));
                 done = at;
                 Apply(object);

@@ -32,6 +32,8 @@ class Lv2Time {
     void Apply(const LV2_Atom_Object* object);
     void Advance(double frames);
     double AsNumber(const LV2_Atom* atom, double fallback) const;
+    // The event's time:Position object, or null for any other event.
+    const LV2_Atom_Object* AsPosition(const LV2_Atom_Event* event) const;
 
     struct Urids {
         LV2_URID atomBlank = 0, atomObject = 0, atomFloat = 0, atomDouble = 0, atomInt = 0,
