@@ -102,21 +102,20 @@ void WriteGroup(std::ostream& out, const std::string& uri, const std::string& sy
         << "    rdfs:label " << Quoted(label) << " .\n\n";
 }
 
+// The pair's two channel numbers, counted from 1, around the separator.
+std::string PairChannels(uint32_t pair, const char* separator) {
+    return std::to_string(2 * pair + 1) + separator + std::to_string(2 * pair + 2);
+}
+
 // Inputs 1/2 are the main input; further input pairs and every output pair are stereo
 // groups of their own; an odd last channel stays outside any group.
 std::string GroupSymbol(bool input, uint32_t pair) {
-    if (input)
-        return pair == 0
-                   ? "in_main"
-                   : "in_" + std::to_string(2 * pair + 1) + "_" + std::to_string(2 * pair + 2);
+    if (input) return pair == 0 ? "in_main" : "in_" + PairChannels(pair, "_");
     return "bus_" + std::to_string(pair + 1);
 }
 
 std::string GroupLabel(bool input, uint32_t pair) {
-    if (input)
-        return pair == 0
-                   ? "Main input"
-                   : "Input " + std::to_string(2 * pair + 1) + "/" + std::to_string(2 * pair + 2);
+    if (input) return pair == 0 ? "Main input" : "Input " + PairChannels(pair, "/");
     return "Bus " + std::to_string(pair + 1);
 }
 
