@@ -4,6 +4,7 @@
 #include <lv2/atom/forge.h>
 #include <lv2/time/time.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -31,24 +32,26 @@ std::vector<uint64_t> Sequence(const std::vector<Position>& positions) {
     std::vector<uint64_t> buffer(512);
     LV2_Atom_Forge forge;
     lv2_atom_forge_init(&forge, &gMap);
-    lv2_atom_forge_set_buffer(&forge, reinterpret_cast<uint8_t*>(buffer.data()), 4096);
+    lv2_atom_forge_set_buffer(&forge, reinterpret_cast<uint8_t*>(buffer.data()),
+                              buffer.size() * sizeof(uint64_t));
     LV2_Atom_Forge_Frame sequence, object;
+    auto key = [&forge](const char* uri) { lv2_atom_forge_key(&forge, Map(nullptr, uri)); };
+    auto real = [&](const char* uri, float value) {
+        key(uri);
+        lv2_atom_forge_float(&forge, value);
+    };
     lv2_atom_forge_sequence_head(&forge, &sequence, 0);
     for (const Position& p : positions) {
         lv2_atom_forge_frame_time(&forge, p.at);
         lv2_atom_forge_object(&forge, &object, 0, Map(nullptr, LV2_TIME__Position));
-        lv2_atom_forge_key(&forge, Map(nullptr, LV2_TIME__bar));
+        key(LV2_TIME__bar);
         lv2_atom_forge_long(&forge, p.bar);
-        lv2_atom_forge_key(&forge, Map(nullptr, LV2_TIME__barBeat));
-        lv2_atom_forge_float(&forge, p.barBeat);
-        lv2_atom_forge_key(&forge, Map(nullptr, LV2_TIME__beatsPerBar));
-        lv2_atom_forge_float(&forge, p.beatsPerBar);
-        lv2_atom_forge_key(&forge, Map(nullptr, LV2_TIME__beatUnit));
+        real(LV2_TIME__barBeat, p.barBeat);
+        real(LV2_TIME__beatsPerBar, p.beatsPerBar);
+        key(LV2_TIME__beatUnit);
         lv2_atom_forge_int(&forge, p.beatUnit);
-        lv2_atom_forge_key(&forge, Map(nullptr, LV2_TIME__beatsPerMinute));
-        lv2_atom_forge_float(&forge, p.bpm);
-        lv2_atom_forge_key(&forge, Map(nullptr, LV2_TIME__speed));
-        lv2_atom_forge_float(&forge, p.speed);
+        real(LV2_TIME__beatsPerMinute, p.bpm);
+        real(LV2_TIME__speed, p.speed);
         lv2_atom_forge_pop(&forge, &object);
     }
     lv2_atom_forge_pop(&forge, &sequence);
