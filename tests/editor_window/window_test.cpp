@@ -8,8 +8,6 @@
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -39,6 +37,13 @@ void* AsParent(Window window) {
     return reinterpret_cast<void*>(static_cast<uintptr_t>(window));
 }
 
+// Opens the editor painting its left half red and its right half blue.
+void OpenRedBlue(EditorInstance& instance, Window parent) {
+    instance.effect().leftColor = kRed;
+    instance.effect().rightColor = kBlue;
+    instance.Dispatch(effEditOpen, 0, 0, AsParent(parent));
+}
+
 class X11Editor : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_NE(host.display(), nullptr); }
@@ -58,9 +63,7 @@ TEST_F(X11Editor, PaintsBlackWithoutADrawCallbackAndTheEffectsColoursWithOne) {
 
     const Window parent = host.CreateParent(300, 10, 240, 140);
     EditorInstance painter;
-    painter.effect().leftColor = kRed;
-    painter.effect().rightColor = kBlue;
-    painter.Dispatch(effEditOpen, 0, 0, AsParent(parent));
+    OpenRedBlue(painter, parent);
     EXPECT_TRUE(X11Host::PumpUntil({&painter}, [&] {
         return host.Pixel(parent, 0, 0) == kRed && host.Pixel(parent, 99, 99) == kRed &&
                host.Pixel(parent, 100, 0) == kBlue && host.Pixel(parent, 199, 99) == kBlue;
@@ -242,22 +245,21 @@ TEST_F(X11Editor, TwoEditorsAtOnceWorkIndependently) {
 TEST_F(X11Editor, PresentShowsOnlyAPixelBufferThatHoldsItsSize) {
     const Window parent = host.CreateParent(300, 600, 200, 100);
     EditorInstance instance;
-    instance.effect().leftColor = kRed;
-    instance.effect().rightColor = kBlue;
-    instance.Dispatch(effEditOpen, 0, 0, AsParent(parent));
+    OpenRedBlue(instance, parent);
     ASSERT_TRUE(X11Host::PumpUntil({&instance}, [&] {
         return host.Pixel(parent, 5, 5) == kRed && host.Pixel(parent, 150, 50) == kBlue;
     }));
-    auto* editor = static_cast<AEffGUIEditor*>(instance.adapter()->getEditor());
-    ASSERT_TRUE(editor && editor->getFrame() && editor->getFrame()->window());
-    PlatformWindow* window = editor->getFrame()->window();
+    CFrame* frame = FrameOf(instance);
+    ASSERT_TRUE(frame && frame->window());
+    PlatformWindow* window = frame->window();
     // The right half from a buffer one pixel short, then the left half from a whole one: the
     // window shows them in order, so once the second is there the first would be too.
     const PixelBuffer shortOne{200, 100, std::vector<uint32_t>(200 * 100 - 1, 0xFF00FFFFu)};
     const PixelBuffer whole{200, 100, std::vector<uint32_t>(200 * 100, 0xFF00FF00u)};
     window->present(shortOne, 100, 0, 100, 100);
     window->present(whole, 0, 0, 100, 100);
-    for (int i = 0; i < 200 && host.Pixel(parent, 5, 5) != kGreen; ++i) usleep(10000);
+    // No instances: waits for the server without running the editor's idle.
+    X11Host::PumpUntil({}, [&] { return host.Pixel(parent, 5, 5) == kGreen; });
     EXPECT_EQ(host.Pixel(parent, 5, 5), kGreen);
     EXPECT_EQ(host.Pixel(parent, 150, 50), kBlue);
     instance.Dispatch(effEditClose);
