@@ -112,17 +112,16 @@ bool ChannelRouter::RouteCall(const ChannelRoute* routes, Sample** inputs, Sampl
     if (channels < 0 || channels > kMaxRoutedChannels) return false;
     // A missing input buffer reads as silence. (A missing output is left out of the plan.)
     ChannelRoute resolved[kMaxRoutedChannels];
-    for (int32_t c = 0; c < channels; ++c) {
-        if (inputs[c]) continue;
-        for (int32_t d = 0; d < channels; ++d) {
-            resolved[d] = routes[d];
-            if (resolved[d].kind != ChannelRoute::kSilence && resolved[d].input < channels &&
-                !inputs[resolved[d].input]) {
-                resolved[d] = ChannelRoute{};
-            }
+    bool anyMissing = false;
+    for (int32_t c = 0; c < channels; ++c) anyMissing = anyMissing || !inputs[c];
+    if (anyMissing) {
+        for (int32_t c = 0; c < channels; ++c) {
+            const ChannelRoute& route = routes[c];
+            const bool fromMissing = route.kind != ChannelRoute::kSilence &&
+                                     route.input < channels && !inputs[route.input];
+            resolved[c] = fromMissing ? ChannelRoute{} : route;
         }
         routes = resolved;
-        break;
     }
     bool same = channels == channels_;
     for (int32_t c = 0; same && c < channels; ++c) {
