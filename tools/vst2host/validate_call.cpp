@@ -261,6 +261,13 @@ intptr_t ValidatedPlugin::dispatch(int32_t opcode, int32_t index, intptr_t value
     return Calling(call, [&] { return LoadedPlugin::dispatch(opcode, index, value, ptr, opt); });
 }
 
+std::string ValidatedPlugin::dispatchText(int32_t opcode, int32_t index, intptr_t value) const {
+    char buffer[kTextBufferSize] = {};
+    dispatch(opcode, index, value, buffer);
+    buffer[kTextBufferSize - 1] = '\0';
+    return buffer;
+}
+
 float ValidatedPlugin::getParameter(int32_t index) const {
     PluginCall call;
     call.kind = PluginCall::Kind::kGetParameter;
