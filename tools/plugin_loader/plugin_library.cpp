@@ -94,7 +94,7 @@ PluginEntry PluginLibrary::mainEntry(std::string* name) const {
             return found;
         }
     }
-    throw error("no VST 2 entry point (VSTPluginMain, main or MAIN)");
+    throw error(kNoEntryPoint);
 }
 
 LoadError PluginLibrary::error(const std::string& why) const {

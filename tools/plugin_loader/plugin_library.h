@@ -17,6 +17,10 @@ using PluginEntry = AEffect*(VSTCALLBACK*)(audioMasterCallback hostCallback);
 // older ones.
 inline constexpr const char* kEntryNames[] = {"VSTPluginMain", "main", "MAIN"};
 
+// Why a library that exports none of them is refused: a sweep tells such a helper library
+// apart from a broken plug-in by it.
+inline constexpr const char* kNoEntryPoint = "no VST 2 entry point (VSTPluginMain, main or MAIN)";
+
 // A plug-in that cannot be loaded: missing file, no entry, null or foreign record. The message
 // is one line, "cannot load PATH: why", ready for stderr after the program name.
 class LoadError : public std::runtime_error {

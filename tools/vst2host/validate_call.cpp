@@ -111,17 +111,19 @@ void DescribeInto(char* out, std::size_t size, const PluginCall& c) {
         case Kind::kEntry:
             std::snprintf(out, size, "%s(host callback)", c.entry != nullptr ? c.entry : "entry");
             return;
-        case Kind::kDispatch:
+        case Kind::kDispatch: {
+            char unknown[24];
+            const char* opcode = unknown;
             if (c.opcode >= 0 && c.opcode < static_cast<int32_t>(std::size(kOpcodeNames))) {
-                std::snprintf(out, size, "dispatcher(%s, index %d, value %lld, opt %g)",
-                              kOpcodeNames[c.opcode], static_cast<int>(c.index),
-                              static_cast<long long>(c.value), static_cast<double>(c.opt));
+                opcode = kOpcodeNames[c.opcode];
             } else {
-                std::snprintf(out, size, "dispatcher(opcode %d, index %d, value %lld, opt %g)",
-                              static_cast<int>(c.opcode), static_cast<int>(c.index),
-                              static_cast<long long>(c.value), static_cast<double>(c.opt));
+                std::snprintf(unknown, sizeof unknown, "opcode %d", static_cast<int>(c.opcode));
             }
+            std::snprintf(out, size, "dispatcher(%s, index %d, value %lld, opt %g)", opcode,
+                          static_cast<int>(c.index), static_cast<long long>(c.value),
+                          static_cast<double>(c.opt));
             return;
+        }
         case Kind::kSetParameter:
             std::snprintf(out, size, "setParameter(%d, %g)", static_cast<int>(c.opcode),
                           static_cast<double>(c.opt));
@@ -257,6 +259,13 @@ intptr_t ValidatedPlugin::dispatch(int32_t opcode, int32_t index, intptr_t value
     call.value = value;
     call.opt = opt;
     return Calling(call, [&] { return LoadedPlugin::dispatch(opcode, index, value, ptr, opt); });
+}
+
+std::string ValidatedPlugin::dispatchText(int32_t opcode, int32_t index, intptr_t value) const {
+    char buffer[kTextBufferSize] = {};
+    dispatch(opcode, index, value, buffer);
+    buffer[kTextBufferSize - 1] = '\0';
+    return buffer;
 }
 
 float ValidatedPlugin::getParameter(int32_t index) const {

@@ -63,6 +63,9 @@ class ValidatedPlugin : public LoadedPlugin {
     // [main] or [any] as the plug-in's own entries.
     intptr_t dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
                       float opt = 0.0f) const;
+    // [main] As LoadedPlugin's, with the call recorded: the base one would bypass dispatch
+    // above.
+    std::string dispatchText(int32_t opcode, int32_t index = 0, intptr_t value = 0) const;
     float getParameter(int32_t index) const;
     void setParameter(int32_t index, float value) const;
     // [audio]

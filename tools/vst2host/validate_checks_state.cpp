@@ -78,10 +78,7 @@ Snapshot Parameters(const ValidatedPlugin& plugin) {
     Snapshot s;
     for (int32_t i = 0; i < plugin.effect().numParams; ++i) {
         s.values.push_back(plugin.getParameter(i));
-        char text[LoadedPlugin::kTextBufferSize] = {};
-        plugin.dispatch(effGetParamDisplay, i, 0, text);
-        text[sizeof text - 1] = '\0';
-        s.displays.emplace_back(text);
+        s.displays.push_back(plugin.dispatchText(effGetParamDisplay, i));
     }
     return s;
 }

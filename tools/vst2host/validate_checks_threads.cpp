@@ -28,6 +28,8 @@ constexpr long kSamplesPerChange = 32;
 // by then is stuck, and the check says which, rather than running into the group's time limit.
 constexpr auto kStuckAfter = std::chrono::seconds(10);
 constexpr int kThreads = 3;
+// The threads by their index in the check, as reports name them.
+constexpr const char* kThreadNames[kThreads] = {"audio", "automation", "state"};
 
 // The automation thread's changes, the same sequence every time, so that one can be replayed.
 class ChangeSequence {
@@ -118,8 +120,9 @@ void RunThreadChecks(const CheckContext& context) {
         std::atomic<bool> ended[kThreads] = {};
         std::atomic<int> running{kThreads};
         // An exception out of a plug-in call on a thread fails the check like any other fault.
-        auto guarded = [&](int k, const char* name, auto body) {
-            return [&, k, name, body] {
+        auto guarded = [&](int k, auto body) {
+            return [&, k, body] {
+                const char* name = kThreadNames[k];
                 SetCallThreadName(name);
                 callOf[k] = &CurrentCall();
                 try {
@@ -133,7 +136,7 @@ void RunThreadChecks(const CheckContext& context) {
                 running.fetch_sub(1);
             };
         };
-        std::thread audio(guarded(0, "audio", [&] {
+        std::thread audio(guarded(0, [&] {
             NoiseBlock<float> block(e.numInputs, e.numOutputs, kFrames);
             while (!stop.load()) {
                 if (outputFault.empty()) changesBefore.push_back(changes.load());
@@ -149,7 +152,7 @@ void RunThreadChecks(const CheckContext& context) {
                 blocks.fetch_add(1);
             }
         }));
-        std::thread automation(guarded(1, "automation", [&] {
+        std::thread automation(guarded(1, [&] {
             ChangeSequence sequence(e.numParams);
             while (!stop.load() && e.numParams > 0) {
                 // Up to a block ahead of the audio, no further.
@@ -167,7 +170,7 @@ void RunThreadChecks(const CheckContext& context) {
                 changes.fetch_add(1);
             }
         }));
-        std::thread state(guarded(2, "state", [&] {
+        std::thread state(guarded(2, [&] {
             std::vector<unsigned char> copy;
             while (!stop.load()) {
                 if (chunks) {
@@ -193,12 +196,11 @@ void RunThreadChecks(const CheckContext& context) {
         if (running.load() > 0) {
             // The stuck thread holds the instance: nothing can be closed or joined, so the
             // verdict is written here and the check process ends.
-            const char* names[kThreads] = {"audio", "automation", "state"};
             std::string stuck;
             for (int k = 0; k < kThreads; ++k) {
                 if (ended[k].load() || !callOf[k] || !callOf[k]->active) continue;
                 stuck += (stuck.empty() ? "" : "; ") + Describe(*callOf[k]) + " on the " +
-                         names[k] + " thread";
+                         kThreadNames[k] + " thread";
             }
             const long block = blocks.load() + 1;
             context.reporter->Finish(

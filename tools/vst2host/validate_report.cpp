@@ -7,6 +7,8 @@
 #include <cstring>
 #include <map>
 
+#include "tools/vst2host/text_format.h"
+
 namespace vst2host {
 namespace {
 
@@ -32,13 +34,21 @@ std::vector<std::string> SplitTabs(const std::string& line) {
     }
 }
 
+// All of it, or as much as the reader took before it went away. No allocation, so a signal
+// handler may call it too.
+void WriteAll(int fd, const char* p, std::size_t left) noexcept {
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, left);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return;
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+}
+
 // A garbled line as it may be quoted in a verdict: short, and nothing that steers a terminal.
 std::string Quoted(const std::string& line) {
-    std::string text = line.substr(0, 40);
-    for (char& c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
-    }
-    return "'" + text + (line.size() > 40 ? "...'" : "'");
+    return "'" + Printable(line.substr(0, 40)) + (line.size() > 40 ? "...'" : "'");
 }
 
 // What the child's lines said, up to the first line that makes no sense.
@@ -93,15 +103,7 @@ bool Take(Reading& r, const std::vector<std::string>& checks, const std::string&
 }  // namespace
 
 void CheckReporter::Write(const std::string& line) const noexcept {
-    const char* p = line.data();
-    std::size_t left = line.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd_, p, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return;
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
+    WriteAll(fd_, line.data(), line.size());
 }
 
 void CheckReporter::Begin(const std::string& check) {
@@ -129,12 +131,7 @@ void CheckReporter::Crashed(const char* where) const noexcept {
         line[n++] = (*p == '\n' || *p == '\t') ? ' ' : *p;
     }
     line[n++] = '\n';
-    for (std::size_t done = 0; done < n;) {
-        const ssize_t w = ::write(fd_, line + done, n - done);
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) return;
-        done += static_cast<std::size_t>(w);
-    }
+    WriteAll(fd_, line, n);
 }
 
 GroupResult ParseReport(const std::string& report, const std::vector<std::string>& checks,

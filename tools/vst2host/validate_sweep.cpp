@@ -7,6 +7,7 @@
 #include <iostream>
 #include <set>
 
+#include "tools/plugin_loader/plugin_library.h"
 #include "tools/vst2host/command_error.h"
 #include "tools/vst2host/text_format.h"
 #include "tools/vst2host/validate_runner.h"
@@ -16,16 +17,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// What a library the loader refuses for want of an entry point says; such a library is a
-// helper next to the plug-ins, not a broken plug-in.
-constexpr const char* kNoEntry = "no VST 2 entry point";
-
 struct Row {
     std::string path;
     std::string shown;  // the path as the table shows it: below the directory searched
     PluginValidation v;
+    // A library without an entry point is a helper next to the plug-ins, not a broken one.
     bool notAPlugin() const {
-        return v.loadError && v.loadError->find(kNoEntry) != std::string::npos;
+        return v.loadError && v.loadError->find(kNoEntryPoint) != std::string::npos;
     }
     bool ok() const { return !v.loadError ? v.failed == 0 : notAPlugin(); }
 };
