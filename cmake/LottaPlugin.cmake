@@ -7,6 +7,9 @@
 # mapped after a host's dlclose, which the platform editor needs: Cairo, pixman, fontconfig and
 # Xlib keep state from their own start-up that unloading them would lose or leave dangling.
 set(LOTTA_PRODUCT_DIR ${CMAKE_CURRENT_LIST_DIR}/../product)
+# Every format but VST 2 hosts the product's effect through these.
+set(LOTTA_HOSTED_EFFECT_SOURCES ${LOTTA_PRODUCT_DIR}/hosted_effect.cpp
+    ${LOTTA_PRODUCT_DIR}/parameter_steps.cpp)
 
 function(lotta_add_plugin target)
   cmake_parse_arguments(ARG "KEEP_LOADED" "EFFECT;OUTPUT_DIRECTORY;LV2_URI" "LIBRARIES" ${ARGN})
@@ -51,7 +54,7 @@ function(lotta_add_lv2_bundle target uri dir effect)
   set(lv2 ${LOTTA_PRODUCT_DIR}/lv2)
   set(bundle ${dir}/${target}.lv2)
   add_library(${target}_lv2 SHARED ${lv2}/lv2_entry.cpp ${lv2}/lv2_instance.cpp
-              ${lv2}/lv2_state.cpp ${lv2}/lv2_time.cpp ${effect})
+              ${lv2}/lv2_state.cpp ${lv2}/lv2_time.cpp ${LOTTA_HOSTED_EFFECT_SOURCES} ${effect})
   target_compile_definitions(${target}_lv2 PRIVATE LOTTA_LV2_URI="${uri}")
   target_link_libraries(${target}_lv2 PRIVATE ${libraries} lotta_warnings)
   set(map ${lv2}/lv2_exports.map)
@@ -62,7 +65,7 @@ function(lotta_add_lv2_bundle target uri dir effect)
   set_property(TARGET ${target}_lv2 APPEND PROPERTY LINK_DEPENDS ${map})
 
   add_executable(${target}_lv2_ttl_generator ${lv2}/ttl_generator.cpp ${lv2}/lv2_ports.cpp
-                 ${effect})
+                 ${LOTTA_PRODUCT_DIR}/parameter_steps.cpp ${effect})
   target_link_libraries(${target}_lv2_ttl_generator PRIVATE ${libraries} lotta_warnings)
   set(ttl ${bundle}/manifest.ttl ${bundle}/${target}.ttl)
   # Rewritten only when they change, so a new version or URI writes the Turtle again.

@@ -1,7 +1,6 @@
-// One LV2 plug-in instance: the product's own effect record, driven the way a VST 2 host
-// drives it. Audio goes through processReplacing, control ports through setParameter, state
-// through effGetChunk/effSetChunk, and the instance answers the runtime's host requests
-// (sample rate, block size, time) from what the LV2 host gave it.
+// One LV2 plug-in instance: the product's hosted effect, fed from LV2 ports. Control ports
+// become parameter changes, the time port the time answers, and the state interface the
+// effect's chunk.
 #pragma once
 
 #include <lv2/atom/atom.h>
@@ -9,9 +8,10 @@
 #include <lv2/urid/urid.h>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
-#include "plugin/vst2_abi.h"
+#include "product/hosted_effect.h"
 #include "product/lv2/lv2_ports.h"
 #include "product/lv2/lv2_time.h"
 
@@ -32,15 +32,16 @@ class Lv2Instance {
     // [main]
     void Activate();
     void Deactivate();
-    // [audio] Applies changed control values, processes one block, follows the time port.
+    // [audio] Applies changed control values, processes one block (in pieces no longer than
+    // the announced block size), follows the time port.
     void Run(uint32_t frames);
 
     // [any] The effect's state chunk, copied into chunk; false when the effect gives none.
     // Safe while Run() runs on another thread: the runtime's state calls take their own lock
     // and the audio path takes none.
     bool SaveChunk(std::vector<uint8_t>& chunk) const;
-    // [main] Restores a chunk through effSetChunk, at once. Ports whose values differ from the
-    // restored ones are applied at the next Run(): hosts set the ports after restoring.
+    // [main] Restores a chunk through the effect's state path, at once. Ports whose values differ
+    // from the restored ones are applied at the next Run(): hosts set the ports after restoring.
     void RestoreChunk(const void* data, uint32_t size);
 
     // [any] null without urid:map.
@@ -50,22 +51,15 @@ class Lv2Instance {
 
   private:
     Lv2Instance() = default;
-    static intptr_t VSTCALLBACK HostCallback(AEffect* effect, int32_t opcode, int32_t index,
-                                             intptr_t value, void* ptr, float opt);
-    intptr_t Dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
-                      float opt = 0.0f) const;
-
-    AEffect* effect_ = nullptr;
+    std::unique_ptr<HostedEffect> effect_;
     Lv2PortLayout layout_;
-    double sampleRate_ = 44100.0;
-    int32_t maxBlock_ = 4096;
-    bool active_ = false;
     std::vector<float*> inputs_;
     std::vector<float*> outputs_;
     std::vector<const float*> controls_;
-    // The value last passed to setParameter from each port (or restored): a port is passed
-    // on only when it differs, so run() costs no parameter work while nothing moves.
+    // The value last passed on from each port (or restored): a port is passed on only when
+    // it differs, so run() costs no parameter work while nothing moves.
     std::vector<float> applied_;
+    std::vector<ParameterChange> changes_;  // sized once: run() never allocates
     const LV2_Atom_Sequence* timeEvents_ = nullptr;
     Lv2Time time_;
     const LV2_URID_Map* map_ = nullptr;

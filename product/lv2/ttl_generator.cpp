@@ -16,6 +16,7 @@
 #include "plugin/vst2_abi.h"
 #include "product/effect_factory.h"
 #include "product/lv2/lv2_ports.h"
+#include "product/parameter_steps.h"
 #include "runtime/instance_factory.h"
 
 namespace {
@@ -55,34 +56,10 @@ std::string Number(double value) {
     return text;
 }
 
-struct Parameter {
-    std::string name;
+// A control port: the parameter as probed, with the symbol sessions know it by.
+struct Parameter : ParameterSteps {
     std::string symbol;
-    double initial = 0.0;
-    // The values the parameter settles on over a sweep of 0..1, with their display texts.
-    std::vector<std::pair<double, std::string>> steps;
 };
-
-constexpr int kSweep = 64;
-// A parameter with no more than this many distinct values is offered as a list of values.
-constexpr size_t kMaxScalePoints = 16;
-
-Parameter Probe(AEffect* effect, int32_t index) {
-    Parameter p;
-    p.name = Text(effect, effGetParamName, index);
-    p.initial = effect->getParameter(effect, index);
-    std::set<double> seen;
-    for (int i = 0; i <= kSweep && seen.size() <= kMaxScalePoints; ++i) {
-        effect->setParameter(effect, index, static_cast<float>(i) / kSweep);
-        const double value = effect->getParameter(effect, index);
-        if (seen.insert(value).second) {
-            p.steps.emplace_back(value, Text(effect, effGetParamDisplay, index));
-        }
-    }
-    effect->setParameter(effect, index, static_cast<float>(p.initial));
-    if (seen.size() > kMaxScalePoints) p.steps.clear();
-    return p;
-}
 
 struct Version {
     int major = 0, minor = 0, patch = 0;
@@ -145,10 +122,10 @@ void WriteControlPort(std::ostream& out, const Parameter& p, uint32_t index) {
     double low = 0.0, high = 1.0;
     const bool stepped = !p.steps.empty();
     if (stepped) {
-        low = high = p.steps.front().first;
+        low = high = p.steps.front().value;
         for (const auto& step : p.steps) {
-            low = std::min(low, step.first);
-            high = std::max(high, step.first);
+            low = std::min(low, step.value);
+            high = std::max(high, step.value);
         }
     }
     const bool toggled = stepped && p.steps.size() == 2 && low == 0.0 && high == 1.0;
@@ -164,8 +141,8 @@ void WriteControlPort(std::ostream& out, const Parameter& p, uint32_t index) {
     if (stepped) {
         out << " ;\n        lv2:scalePoint ";
         for (size_t i = 0; i < p.steps.size(); ++i) {
-            out << (i ? " , " : "") << "[\n            rdfs:label " << Quoted(p.steps[i].second)
-                << " ;\n            rdf:value " << Number(p.steps[i].first) << "\n        ]";
+            out << (i ? " , " : "") << "[\n            rdfs:label " << Quoted(p.steps[i].text)
+                << " ;\n            rdf:value " << Number(p.steps[i].value) << "\n        ]";
         }
     }
 }
@@ -193,7 +170,7 @@ int main(int argc, char** argv) {
     std::vector<Parameter> parameters;
     std::set<std::string> symbols;
     for (uint32_t i = 0; i < layout.parameters; ++i) {
-        Parameter p = Probe(effect, static_cast<int32_t>(i));
+        Parameter p{ProbeParameter(effect, static_cast<int32_t>(i)), {}};
         p.symbol = ControlSymbol(p.name.empty() ? "parameter " + std::to_string(i + 1) : p.name);
         // Two parameters of one name still need symbols of their own.
         if (!symbols.insert(p.symbol).second) p.symbol += "_" + std::to_string(i + 1);
