@@ -1,5 +1,6 @@
 #include "product/parameter_steps.h"
 
+#include <algorithm>
 #include <set>
 
 namespace {
@@ -16,6 +17,11 @@ std::string Display(AEffect* effect, int32_t index) {
 }
 
 }  // namespace
+
+bool ParameterSteps::Toggled() const {
+    return steps.size() == 2 && std::min(steps[0].value, steps[1].value) == 0.0 &&
+           std::max(steps[0].value, steps[1].value) == 1.0;
+}
 
 const ParameterSteps::Step* ParameterSteps::StepOf(double value) const {
     const Step* found = steps.empty() ? nullptr : &steps.front();

@@ -23,6 +23,9 @@ struct ParameterSteps {
     static constexpr size_t kMaxSteps = 16;
 
     bool Stepped() const { return !steps.empty(); }
+    // [any] An on/off switch: two steps, of values 0 and 1. Formats that know switches (LV2's
+    // lv2:toggled) describe it as one and pass the effect exactly those two values.
+    bool Toggled() const;
     // [any] The step a setting of value (0..1) lands on; null for a continuous parameter.
     const Step* StepOf(double value) const;
     // [any] The step whose display text is text, or null.

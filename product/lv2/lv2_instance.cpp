@@ -59,9 +59,13 @@ Lv2Instance* Lv2Instance::Create(const char* pluginUri, double sampleRate,
             self->outputs_.assign(self->layout_.outputs, nullptr);
             self->controls_.assign(self->layout_.parameters, nullptr);
             self->applied_.resize(self->layout_.parameters);
+            self->toggled_.resize(self->layout_.parameters);
             self->changes_.reserve(self->layout_.parameters);
-            for (uint32_t i = 0; i < self->layout_.parameters; ++i)
+            for (uint32_t i = 0; i < self->layout_.parameters; ++i) {
                 self->applied_[i] = self->effect_->Parameter(i);
+                // The Turtle generator marks the same ports lv2:toggled.
+                self->toggled_[i] = self->effect_->Describe(i).Toggled();
+            }
             return self.release();
         },
         static_cast<Lv2Instance*>(nullptr));
@@ -93,9 +97,15 @@ void Lv2Instance::Run(uint32_t frames) {
     changes_.clear();
     for (uint32_t i = 0; i < layout_.parameters; ++i) {
         if (!controls_[i]) continue;
-        const float value = *controls_[i];
-        // NaN never compares equal, so it is tested first: it must not count as a change.
-        if (std::isnan(value) || value == applied_[i]) continue;
+        float value = *controls_[i];
+        if (toggled_[i]) {
+            // LV2 reads a toggle above zero as on, anything else (NaN too) as off. The effect
+            // gets exactly its own two values: its rule (0.5 and above on) would keep 0.3 off.
+            value = value > 0.0f ? 1.0f : 0.0f;
+        } else if (std::isnan(value)) {
+            continue;  // NaN never compares equal: it must not count as a change
+        }
+        if (value == applied_[i]) continue;
         applied_[i] = value;
         changes_.push_back({0, i, value});
     }

@@ -32,8 +32,9 @@ class Lv2Instance {
     // [main]
     void Activate();
     void Deactivate();
-    // [audio] Applies changed control values, processes one block (in pieces no longer than
-    // the announced block size), follows the time port.
+    // [audio] Applies changed control values (a toggled port's value above 0 as on, anything
+    // else as off), processes one block (in pieces no longer than the announced block size),
+    // follows the time port. Never allocates.
     void Run(uint32_t frames);
 
     // [any] The effect's state chunk, copied into chunk; false when the effect gives none.
@@ -59,6 +60,7 @@ class Lv2Instance {
     // The value last passed on from each port (or restored): a port is passed on only when
     // it differs, so run() costs no parameter work while nothing moves.
     std::vector<float> applied_;
+    std::vector<uint8_t> toggled_;          // per port: an on/off switch (ParameterSteps::Toggled)
     std::vector<ParameterChange> changes_;  // sized once: run() never allocates
     const LV2_Atom_Sequence* timeEvents_ = nullptr;
     Lv2Time time_;

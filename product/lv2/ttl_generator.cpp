@@ -67,7 +67,17 @@ struct Version {
 
 bool ParseVersion(const char* text, Version& v) {
     return std::sscanf(text, "%d.%d.%d", &v.major, &v.minor, &v.patch) == 3 && v.major >= 0 &&
-           v.minor >= 0 && v.minor < 100 && v.patch >= 0;
+           v.major < 1000000 && v.minor >= 0 && v.minor < 100 && v.patch >= 0 && v.patch < 1000000;
+}
+
+// LV2 hosts read an odd minor or micro version, or a zero minor, as a development build, so
+// every release gets even ones that grow with each release: minor 2 * (100 * major + minor),
+// micro 2 * patch (1.0.0 is 200.0, 1.0.1 is 200.2).
+int Lv2MinorVersion(const Version& v) {
+    return 2 * (100 * v.major + v.minor);
+}
+int Lv2MicroVersion(const Version& v) {
+    return 2 * v.patch;
 }
 
 void WriteGroup(std::ostream& out, const std::string& uri, const std::string& symbol,
@@ -128,7 +138,8 @@ void WriteControlPort(std::ostream& out, const Parameter& p, uint32_t index) {
             high = std::max(high, step.value);
         }
     }
-    const bool toggled = stepped && p.steps.size() == 2 && low == 0.0 && high == 1.0;
+    // The adapter reads the same rule (ParameterSteps::Toggled) to map a toggle's port values.
+    const bool toggled = p.Toggled();
     out << "        a lv2:InputPort , lv2:ControlPort ;\n"
         << "        lv2:index " << index << " ;\n"
         << "        lv2:symbol " << Quoted(p.symbol) << " ;\n"
@@ -191,6 +202,7 @@ int main(int argc, char** argv) {
 
     std::ofstream ttl(dir + "/" + ttlName);
     ttl << "@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\n"
+        << "@prefix bufsz: <http://lv2plug.in/ns/ext/buf-size#> .\n"
         << "@prefix doap: <http://usefulinc.com/ns/doap#> .\n"
         << "@prefix foaf: <http://xmlns.com/foaf/0.1/> .\n"
         << "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
@@ -206,15 +218,15 @@ int main(int argc, char** argv) {
     for (uint32_t pair = 0; 2 * pair + 1 < layout.outputs; ++pair)
         WriteGroup(ttl, uri, GroupSymbol(false, pair), GroupLabel(false, pair), false);
 
-    // LV2 hosts read an odd or zero minor version as a development build, so every release
-    // gets an even, non-zero one that grows with major and minor: 2 * (100 * major + minor).
     ttl << "<" << uri << ">\n"
         << "    a lv2:Plugin , lv2:UtilityPlugin , doap:Project ;\n"
         << "    doap:name " << Quoted(name) << " ;\n"
         << "    doap:maintainer [\n        foaf:name " << Quoted(vendor) << "\n    ] ;\n"
-        << "    lv2:minorVersion " << 2 * (100 * version.major + version.minor) << " ;\n"
-        << "    lv2:microVersion " << version.patch << " ;\n"
+        << "    lv2:minorVersion " << Lv2MinorVersion(version) << " ;\n"
+        << "    lv2:microVersion " << Lv2MicroVersion(version) << " ;\n"
         << "    lv2:optionalFeature lv2:hardRTCapable , urid:map , opts:options ;\n"
+        // A run() longer than this is processed in pieces of at most this size.
+        << "    opts:supportedOption bufsz:maxBlockLength ;\n"
         << "    lv2:extensionData state:interface";
     if (layout.inputs >= 2) ttl << " ;\n    pg:mainInput <" << uri << "#in_main>";
     ttl << " ;\n    lv2:port [\n";

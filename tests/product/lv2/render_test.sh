@@ -32,18 +32,21 @@ PY
 }
 
 fail=0
-for buses in "1 3 5" "2 8" "1 2 3 4 5 6 7 8" ""; do
+# Each case: the value set on the enabled buses' ports, then the buses. A toggle is on above 0,
+# so 0.3 must enable as 1 does.
+for case in "1 1 3 5" "1 2 8" "1 1 2 3 4 5 6 7 8" "1" "0.3 2 4 7"; do
+  read -r value buses <<<"$case"
   controls=() settings=()
   for bus in $buses; do
-    controls+=(-c "enable_item_bus_$bus" 1)
+    controls+=(-c "enable_item_bus_$bus" "$value")
     settings+=(--set "enable item bus $bus=enabled")
   done
   LV2_PATH="$work/lv2" lv2apply -i "$work/in.wav" -o "$work/lv2.wav" "${controls[@]}" "$uri"
   "$vst2host" render "$plugin" "$work/in.wav" "$work/vst.wav" "${settings[@]}" >/dev/null
   if same_audio "$work/lv2.wav" "$work/vst.wav"; then
-    echo "buses on: ${buses:-none}: the same file"
+    echo "buses on (ports at $value): ${buses:-none}: the same file"
   else
-    echo "buses on: ${buses:-none}: lv2apply and vst2host render differ"
+    echo "buses on (ports at $value): ${buses:-none}: lv2apply and vst2host render differ"
     fail=1
   fi
 done
