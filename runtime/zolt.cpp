@@ -6,6 +6,7 @@
 #include "editor/editor_services.h"
 #include "plugin/host_services.h"
 #include "plugin/platform.h"
+#include "runtime/chunk_byte_order.h"
 #include "runtime/fft_tables.h"
 
 namespace {
@@ -56,6 +57,7 @@ int32_t TZolt::GetState(void** data) {
     RunSerialize();
     if (slot.data.size() == 1) return 0;
     *data = stateCalls.Publish(slot.data);
+    SwapChunkByteOrder(*data, slot.data.size());
     return static_cast<int32_t>(slot.data.size() * sizeof(float));
 }
 
@@ -66,6 +68,7 @@ int32_t TZolt::SetState(const void* bytes, int32_t size) {
     const size_t count = size >= 4 && bytes ? static_cast<size_t>(size) / sizeof(float) : 0;
     std::vector<float> incoming(count);
     if (count) std::memcpy(incoming.data(), bytes, count * sizeof(float));
+    SwapChunkByteOrder(incoming.data(), count);
     slot.Reset(kFileSlotRead);
     slot.data.assign(incoming.begin(), incoming.end());
     if (slot.data.empty()) return size;

@@ -10,6 +10,7 @@
 #include <lv2/state/state.h>
 
 #include <atomic>
+#include <bit>
 #include <cstring>
 #include <limits>
 #include <random>
@@ -306,6 +307,18 @@ TEST(Lv2State, TheVst2ChunkUnderOneKeyRestoredAtOnce) {
         EXPECT_EQ(lv2.uris[saved[0].type - 1], LV2_ATOM__Chunk);
         EXPECT_EQ(saved[0].flags, LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
         EXPECT_EQ(saved[0].value, p.vst.GetChunk());
+        // Flagged portable: little-endian floats whatever the machine, marker 00 00 7A C4.
+        auto littleEndian = [&](size_t k) {
+            const uint8_t* b = saved[0].value.data() + 4 * k;
+            return std::bit_cast<float>(uint32_t(b[0]) | uint32_t(b[1]) << 8 |
+                                        uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24);
+        };
+        ASSERT_EQ(saved[0].value.size(), 260u);
+        EXPECT_EQ(littleEndian(0), -1000.0f);
+        for (int bus = 1; bus <= 8; ++bus) {
+            const bool on = std::count(buses.begin(), buses.end(), bus) != 0;
+            EXPECT_EQ(littleEndian(2 * bus - 1), on ? 1.0f : 0.0f) << "bus " << bus;
+        }
 
         // The VST 2 build's chunk of the other buses, restored: it holds at once, and after
         // the host sets the ports to the same switches, as hosts do after restoring.
