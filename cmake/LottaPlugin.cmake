@@ -6,10 +6,30 @@
 # seam (lotta_editor_null or lotta_editor_platform). KEEP_LOADED marks the library to stay
 # mapped after a host's dlclose, which the platform editor needs: Cairo, pixman, fontconfig and
 # Xlib keep state from their own start-up that unloading them would lose or leave dangling.
-set(LOTTA_PRODUCT_DIR ${CMAKE_CURRENT_LIST_DIR}/../product)
+get_filename_component(LOTTA_PRODUCT_DIR ${CMAKE_CURRENT_LIST_DIR}/../product ABSOLUTE)
 # Every format but VST 2 hosts the product's effect through these.
 set(LOTTA_HOSTED_EFFECT_SOURCES ${LOTTA_PRODUCT_DIR}/hosted_effect.cpp
     ${LOTTA_PRODUCT_DIR}/parameter_steps.cpp)
+
+# `plugins` builds every format of every plug-in (scripts/quickstart.sh builds it), and
+# <build>/plugins.txt lists them, one a line: format, the file or bundle to copy, the folder
+# one user copies it to (tab-separated). Each format's function adds its plug-in with
+# lotta_list_plugin(<target> <format> <file or bundle> <per-user folder>). Only the products
+# (made in product/) count; test plug-ins made with the same functions do not.
+add_custom_target(plugins)
+function(lotta_list_plugin target format path folder)
+  if(NOT CMAKE_CURRENT_SOURCE_DIR STREQUAL LOTTA_PRODUCT_DIR)
+    return()
+  endif()
+  add_dependencies(plugins ${target})
+  set_property(GLOBAL APPEND_STRING PROPERTY LOTTA_PLUGIN_LIST "${format}\t${path}\t${folder}\n")
+endfunction()
+function(lotta_write_plugin_list)
+  get_property(list GLOBAL PROPERTY LOTTA_PLUGIN_LIST)
+  file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/plugins.txt CONTENT "${list}")
+endfunction()
+# Written once every directory has added its plug-ins.
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL lotta_write_plugin_list)
 
 function(lotta_add_plugin target)
   cmake_parse_arguments(ARG "KEEP_LOADED" "EFFECT;OUTPUT_DIRECTORY;LV2_URI" "LIBRARIES" ${ARGN})
@@ -21,6 +41,11 @@ function(lotta_add_plugin target)
   set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME ${target}
                         LIBRARY_OUTPUT_DIRECTORY ${ARG_OUTPUT_DIRECTORY}
                         RUNTIME_OUTPUT_DIRECTORY ${ARG_OUTPUT_DIRECTORY})
+  if(WIN32)
+    lotta_list_plugin(${target} "VST 2" $<TARGET_FILE:${target}> "C:/Program Files/VSTPlugins")
+  else()
+    lotta_list_plugin(${target} "VST 2" $<TARGET_FILE:${target}> ~/.vst)
+  endif()
   # Release plug-ins ship without a symbol table: the three entries are all a host looks up.
   target_link_options(${target} PRIVATE $<$<CONFIG:Release,MinSizeRel>:-s>)
   if(WIN32)
@@ -79,6 +104,7 @@ function(lotta_add_lv2_bundle target uri dir effect)
     COMMENT "Writing the Turtle of ${target}.lv2" VERBATIM)
   add_custom_target(${target}_lv2_ttl ALL DEPENDS ${ttl})
   add_dependencies(${target}_lv2 ${target}_lv2_ttl)
+  lotta_list_plugin(${target}_lv2 LV2 ${bundle} ~/.lv2)
   set_property(TARGET ${target}_lv2 PROPERTY LOTTA_LV2_BUNDLE ${bundle})
   set_property(TARGET ${target}_lv2 PROPERTY LOTTA_LV2_URI ${uri})
 endfunction()
