@@ -74,13 +74,14 @@ void LeaveCall() noexcept {
     if (tSlot != nullptr) tSlot->Store(tCall);
 }
 
+// A reader that sees any word of a newer call (release here, acquire there) also sees the
+// count that call began with, and so tries again. No fences: ThreadSanitizer cannot follow them.
 void CallSlot::Store(const PluginCall& call) noexcept {
     uint64_t words[kWords] = {};
     std::memcpy(words, &call, sizeof call);
     const uint32_t sequence = sequence_.load(std::memory_order_relaxed);
     sequence_.store(sequence + 1, std::memory_order_relaxed);  // odd: being written
-    std::atomic_thread_fence(std::memory_order_release);
-    for (std::size_t i = 0; i < kWords; ++i) words_[i].store(words[i], std::memory_order_relaxed);
+    for (std::size_t i = 0; i < kWords; ++i) words_[i].store(words[i], std::memory_order_release);
     sequence_.store(sequence + 2, std::memory_order_release);
 }
 
@@ -89,9 +90,8 @@ PluginCall CallSlot::Load() const noexcept {
     for (;;) {
         const uint32_t before = sequence_.load(std::memory_order_acquire);
         for (std::size_t i = 0; i < kWords; ++i) {
-            words[i] = words_[i].load(std::memory_order_relaxed);
+            words[i] = words_[i].load(std::memory_order_acquire);
         }
-        std::atomic_thread_fence(std::memory_order_acquire);
         if (before % 2 == 0 && sequence_.load(std::memory_order_relaxed) == before) break;
         std::this_thread::yield();
     }

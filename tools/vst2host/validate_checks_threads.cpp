@@ -217,6 +217,12 @@ void RunThreadChecks(const CheckContext& context) {
                                    ", with state saves on a third thread)"));
             context.reporter->End();
             std::fflush(nullptr);
+            // The threads that did end are joined all the same; the stuck one ends with the
+            // process.
+            std::thread* threads[kThreads] = {&audio, &automation, &state};
+            for (int k = 0; k < kThreads; ++k) {
+                if (ended[k].load()) threads[k]->join();
+            }
             ::_exit(0);
         }
         audio.join();

@@ -46,6 +46,11 @@ void WriteAll(int fd, const char* p, std::size_t left) noexcept {
     }
 }
 
+// "the process crashed (...)", whether or not `end` begins with the subject.
+std::string TheProcess(const std::string& end) {
+    return end.starts_with("the process ") ? end : "the process " + end;
+}
+
 // A garbled line as it may be quoted in a verdict: short, and nothing that steers a terminal.
 std::string Quoted(const std::string& line) {
     return "'" + Printable(line.substr(0, 40)) + (line.size() > 40 ? "...'" : "'");
@@ -202,7 +207,7 @@ GroupResult ParseReport(const std::string& report, const std::vector<std::string
             if (!cause.empty() && blamed.empty() && check == checks.back()) {
                 result.records.back().verdict = Verdict::kFail;
                 result.records.back().detail = r.problem.empty()
-                                                   ? "finished, then the process " + end
+                                                   ? "finished, then " + TheProcess(end)
                                                    : "finished, then " + r.problem;
             }
         } else if (check == blamed) {
