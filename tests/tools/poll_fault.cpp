@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstddef>
 #include <cstdlib>
 
 namespace {
@@ -29,10 +28,4 @@ extern "C" __attribute__((visibility("default"))) int poll(pollfd* fds, nfds_t c
     if (const int ready = next(fds, count, 0); ready != 0) return ready;
     errno = ENOMEM;
     return -1;
-}
-
-// The checked variant fortified builds call instead.
-extern "C" __attribute__((visibility("default"))) int __poll_chk(pollfd* fds, nfds_t count,
-                                                                 int timeout, std::size_t) {
-    return poll(fds, count, timeout);
 }

@@ -260,8 +260,13 @@ class NotedPids {
     NotedPids() : path_(dir_.file("pids")) { ::setenv("BROKEN_PLUGIN_PIDS", path_.c_str(), 1); }
     ~NotedPids() {
         ::unsetenv("BROKEN_PLUGIN_PIDS");
-        // Whatever a failed test left running goes with it.
-        for (const int pid : All()) ::kill(pid, SIGKILL);
+        // Whatever a failed test left running goes with it (if the id is still a vst2host's).
+        for (const int pid : All()) {
+            std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+            if (std::string name; std::getline(comm, name) && name == "vst2host") {
+                ::kill(pid, SIGKILL);
+            }
+        }
     }
     std::vector<int> All() const {
         std::vector<int> pids;
