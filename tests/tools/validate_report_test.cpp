@@ -30,9 +30,21 @@ TEST(ValidateReport, EveryCheckGetsAnHonestRecord) {
     };
     const Case cases[] = {
         {"complete",
-         "B\tone\nR\tP\tone\tfine\nB\ttwo\nR\tF\ttwo\tbad\nB\tthree\nR\tS\tthree\tno\n",
+         "B\tone\nR\tP\tone\tfine\nB\ttwo\nR\tF\ttwo\tbad\nB\tthree\nR\tS\tthree\tno\nE\n",
          "",
          {{P, "fine"}, {F, "bad"}, {Verdict::kSkip, "no"}}},
+        {"every check reported, but no end",
+         "B\tone\nR\tP\tone\t\nB\ttwo\nR\tP\ttwo\t\nB\tthree\nR\tP\tthree\tok\n",
+         "",
+         {{P, ""}, {P, ""}, {F, "finished, then the check process ended before its report did"}}},
+        {"more after the end",
+         "B\tone\nR\tP\tone\t\nB\ttwo\nR\tP\ttwo\t\nB\tthree\nR\tP\tthree\tok\nE\nB\tone\n",
+         "",
+         {{P, ""}, {P, ""}, {F, "finished, then the check process's report is garbled ('B?one')"}}},
+        {"an end inside a check",
+         "B\tone\nE\n",
+         "",
+         {{F, "garbled ('E')"}, {F, "not run: 'one' left an unreadable report"}, {F, "not run"}}},
         {"cut inside a line",
          "B\tone\nR\tP\tone\tfine\nB\ttwo\nR\tP\ttw",
          "",
@@ -66,6 +78,10 @@ TEST(ValidateReport, EveryCheckGetsAnHonestRecord) {
          "B\tone\nR\tP\tone\t\nB\ttwo\nR\tP\ttwo\t\nB\tthree\nR\tP\tthree\tok\n",
          "crashed (signal 6, Aborted)",
          {{P, ""}, {P, ""}, {F, "finished, then the process crashed (signal 6"}}},
+        {"exited with a status on the way out",
+         "B\tone\nR\tP\tone\t\nB\ttwo\nR\tP\ttwo\t\nB\tthree\nR\tP\tthree\tok\nE\n",
+         "the process exited with status 66",
+         {{P, ""}, {P, ""}, {F, "finished, then the process exited with status 66"}}},
         {"ended between checks",
          "B\tone\nR\tP\tone\t\n",
          "",
@@ -91,6 +107,20 @@ TEST(ValidateReport, EveryCheckGetsAnHonestRecord) {
             EXPECT_NE(r.records[i].detail.find(c.expect[i].detail), std::string::npos)
                 << r.records[i].detail;
         }
+    }
+}
+
+TEST(ValidateReport, AReportEndsOnlyWithItsEndRecord) {
+    const std::pair<const char*, bool> cases[] = {
+        {"E\n", true},
+        {"B\tone\nR\tP\tone\t\nE\n", true},
+        {"", false},
+        {"B\tone\nR\tP\tone\t\nE", false},
+        {"R\tP\tone\tE\n", false},
+        {"B\tone\nR\tP\tone\tE\n", false},
+    };
+    for (const auto& [report, ended] : cases) {
+        EXPECT_EQ(vst2host::ReportEnded(report), ended) << report;
     }
 }
 

@@ -2,12 +2,20 @@
 // broken in one way each: every fault fails the checks it should and no others.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <set>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "tests/tools/host_process.h"
 
@@ -17,6 +25,9 @@ using host_test::Describe;
 using host_test::Lines;
 using host_test::Result;
 using host_test::RunHost;
+using host_test::ScratchDir;
+using host_test::StartHost;
+using Clock = std::chrono::steady_clock;
 
 // The checks a run failed, and the detail of each, from the one-line-per-check report.
 std::map<std::string, std::string> FailedChecks(const Result& r) {
@@ -109,6 +120,19 @@ TEST(Validate, EachFaultFailsTheChecksThatCoverIt) {
          {"automation while processing"},
          "automation while processing",
          " ms; a 32-sample step is 0.67 ms"},
+        // Input copied onto output for the announced 512 frames: the spare space of each must
+        // tell them apart. (The threads check processes whole announced blocks only.)
+        {"writes past the block",
+         BROKEN_PLUGIN_PAST_BLOCK,
+         {"process float", "process double", "automation while processing"},
+         "process float",
+         "output 1 written past the block (frame 511) at 44100 Hz, block of 1"},
+        // The same text for every value must not make up for a restore that did nothing.
+        {"a restore that changes nothing, behind texts that never change",
+         BROKEN_PLUGIN_STATE_TEXT,
+         {"state round trip", "state into second instance"},
+         "state round trip",
+         "('on') when saved; the restore left it as it was"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -124,18 +148,31 @@ TEST(Validate, EachFaultFailsTheChecksThatCoverIt) {
     }
 }
 
-TEST(Validate, ACrashInProcessingIsReportedAsOne) {
-    const Result r = RunHost({"validate", BROKEN_PLUGIN_CRASH});
-    const auto failed = FailedChecks(r);
-    ASSERT_TRUE(failed.count("process float")) << Describe(r);
-    // Sanitizer builds end the child with their report instead of the signal.
-    const std::string& detail = failed.at("process float");
-    EXPECT_TRUE(detail.find("crashed (signal 11") != std::string::npos ||
-                detail.find("exited with status") != std::string::npos)
-        << detail;
-    EXPECT_NE(failed.at("process double").find("not run: 'process float'"), std::string::npos);
-    EXPECT_NE(failed.at("threads").find("on the audio thread"), std::string::npos)
-        << failed.at("threads");
+// The call and the thread a crash came in, whichever of the validator's threads it was on:
+// a stack overflow on the audio thread too, which needs a stack to report from.
+TEST(Validate, ACrashIsReportedWithItsCallAndThread) {
+    for (const char* plugin : {BROKEN_PLUGIN_CRASH, BROKEN_PLUGIN_STACK_OVERFLOW}) {
+        SCOPED_TRACE(plugin);
+        const Result r = RunHost({"validate", plugin});
+        const auto failed = FailedChecks(r);
+        EXPECT_EQ(Names(failed), kProcessing) << Describe(r);
+        ASSERT_TRUE(failed.count("process float")) << Describe(r);
+        // Sanitizer builds end the child with their report instead of the signal.
+        for (const char* check : {"process float", "threads"}) {
+            const std::string& detail = failed.at(check);
+            EXPECT_TRUE(detail.find("crashed (signal 11") != std::string::npos ||
+                        detail.find("exited with status") != std::string::npos)
+                << detail;
+        }
+        EXPECT_NE(
+            failed.at("process float").find("in processReplacing(1 frame) on the main thread"),
+            std::string::npos)
+            << failed.at("process float");
+        EXPECT_NE(failed.at("process double").find("not run: 'process float'"), std::string::npos);
+        EXPECT_NE(failed.at("threads").find("in processReplacing(256 frames) on the audio thread"),
+                  std::string::npos)
+            << failed.at("threads");
+    }
 }
 
 TEST(Validate, JsonCarriesEveryCheck) {
@@ -214,6 +251,148 @@ TEST(Validate, RefusesWhatItCannotLoadOrParse) {
         EXPECT_EQ(r.out, "");
         EXPECT_NE(r.err.find(c.error), std::string::npos) << Describe(r);
     }
+}
+
+// The ids of the processes the broken plug-ins note before they hang, through a file named in
+// the environment of the hosts this test starts.
+class NotedPids {
+  public:
+    NotedPids() : path_(dir_.file("pids")) { ::setenv("BROKEN_PLUGIN_PIDS", path_.c_str(), 1); }
+    ~NotedPids() {
+        ::unsetenv("BROKEN_PLUGIN_PIDS");
+        // Whatever a failed test left running goes with it (if the id is still a vst2host's).
+        for (const int pid : All()) {
+            std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+            if (std::string name; std::getline(comm, name) && name == "vst2host") {
+                ::kill(pid, SIGKILL);
+            }
+        }
+    }
+    std::vector<int> All() const {
+        std::vector<int> pids;
+        std::ifstream in(path_);
+        for (int pid = 0; in >> pid;) pids.push_back(pid);
+        return pids;
+    }
+    const std::string& path() const { return path_; }
+    // The first one noted, or 0 when none was within the time.
+    int First(std::chrono::seconds within) const {
+        for (const auto end = Clock::now() + within; Clock::now() < end;) {
+            if (const std::vector<int> pids = All(); !pids.empty()) return pids.front();
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return 0;
+    }
+
+  private:
+    ScratchDir dir_;
+    std::string path_;
+};
+
+// A process that has ended counts as gone once it is a zombie: its parent is not this test.
+bool Running(int pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) return false;
+    const auto close = line.rfind(')');
+    return close != std::string::npos && line.size() > close + 2 && line[close + 2] != 'Z';
+}
+
+bool EndsWithin(int pid, std::chrono::seconds within) {
+    for (const auto end = Clock::now() + within; Clock::now() < end;) {
+        if (!Running(pid)) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return !Running(pid);
+}
+
+// A plug-in that forks a copy of the check process, which holds the report pipe open and
+// sleeps: every group still ends as its check process does, and takes the copy with it.
+TEST(Validate, ACheckEndsWithItsProcessAndTakesWhatItForkedAlong) {
+    NotedPids noted;
+    const auto start = Clock::now();
+    const Result r = RunHost({"validate", BROKEN_PLUGIN_FORKS, "--timeout", "30"});
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    EXPECT_EQ(r.status, 0) << Describe(r);
+    EXPECT_TRUE(FailedChecks(r).empty()) << Describe(r);
+    EXPECT_LT(seconds, 30.0);
+    const std::vector<int> forked = noted.All();
+    // At least one from each group's process (a library loaded afresh forks again).
+    EXPECT_GE(forked.size(), 6u);
+    for (const int pid : forked) EXPECT_TRUE(EndsWithin(pid, std::chrono::seconds(5))) << pid;
+}
+
+// However the validator ends, a check process it leaves hanging in a plug-in ends with it.
+TEST(Validate, AKilledValidatorTakesItsHangingCheckAlong) {
+    for (const int sig : {SIGKILL, SIGTERM, SIGINT}) {
+        SCOPED_TRACE(::strsignal(sig));
+        NotedPids noted;
+        const int host = StartHost({"validate", BROKEN_PLUGIN_HANG});
+        ASSERT_GT(host, 0);
+        const int hung = noted.First(std::chrono::seconds(60));
+        ::kill(host, sig);
+        int status = 0;
+        ::waitpid(host, &status, 0);
+        ASSERT_GT(hung, 0) << "the plug-in never hung";
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << status;
+        EXPECT_TRUE(EndsWithin(hung, std::chrono::seconds(5)));
+    }
+}
+
+// Waiting for a check process's report fails (poll, made to fail from the moment the plug-in
+// hangs): the check it was in fails with why, the checks after it are not run, and the hanging
+// process is ended.
+TEST(Validate, AFailedWaitForTheReportFailsTheCheckItWasIn) {
+    NotedPids noted;
+    const char* asanBefore = std::getenv("ASAN_OPTIONS");
+    const std::string asan = asanBefore != nullptr ? asanBefore : "";
+    // The address sanitizer's runtime wants to be loaded first; coming second is harmless here.
+    ::setenv("ASAN_OPTIONS", (asan + ":verify_asan_link_order=0").c_str(), 1);
+    ::setenv("LD_PRELOAD", POLL_FAULT, 1);
+    ::setenv("POLL_FAULT_AFTER", noted.path().c_str(), 1);
+    const Result r = RunHost({"validate", BROKEN_PLUGIN_HANG, "--timeout", "60"});
+    ::unsetenv("LD_PRELOAD");
+    ::unsetenv("POLL_FAULT_AFTER");
+    if (asanBefore != nullptr) {
+        ::setenv("ASAN_OPTIONS", asan.c_str(), 1);
+    } else {
+        ::unsetenv("ASAN_OPTIONS");
+    }
+    const std::vector<int> hung = noted.All();
+    ASSERT_FALSE(hung.empty()) << Describe(r);
+    const auto failed = FailedChecks(r);
+    EXPECT_EQ(Names(failed), kProcessing) << Describe(r);
+    const std::string why = "cannot wait for the check process's report: Cannot allocate memory";
+    const std::map<std::string, std::string> expected = {
+        {"state round trip", why},
+        {"state into second instance", "not run: 'state round trip' " + why},
+        // Their processes may or may not have begun a check before the poll.
+        {"process float", why},
+        {"threads", why},
+    };
+    for (const auto& [check, detail] : expected) {
+        ASSERT_TRUE(failed.count(check)) << check << "\n" << Describe(r);
+        EXPECT_NE(failed.at(check).find(detail), std::string::npos) << failed.at(check);
+    }
+    for (const int pid : hung) EXPECT_TRUE(EndsWithin(pid, std::chrono::seconds(5))) << pid;
+}
+
+// A call on one of the threads check's threads that never returns: after 10 s the check
+// names the call and the thread, rather than running into the group's time limit.
+TEST(Validate, ACallStuckOnAThreadIsNamedAfterTenSeconds) {
+    const auto start = Clock::now();
+    const Result r =
+        RunHost({"validate", BROKEN_PLUGIN_STUCK, "--strictness", "1", "--timeout", "60"});
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    const auto failed = FailedChecks(r);
+    EXPECT_EQ(Names(failed), std::set<std::string>{"threads"}) << Describe(r);
+    ASSERT_TRUE(failed.count("threads")) << Describe(r);
+    EXPECT_NE(failed.at("threads").find("dispatcher(effGetChunk, index 0, value 0, opt 0) on the "
+                                        "state thread did not return within 10 s (block "),
+              std::string::npos)
+        << failed.at("threads");
+    EXPECT_GE(seconds, 10.0);
+    EXPECT_LT(seconds, 60.0);
 }
 
 }  // namespace

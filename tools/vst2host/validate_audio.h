@@ -34,16 +34,17 @@ class NoiseBlock {
     // New noise in -1..1 on every input and every output zero, for the `frames` of the
     // coming call, and a guard after them to the end of every buffer: a plug-in that writes
     // its announced maximum instead of the call's frame count shows, and the guard is long
-    // enough that it does so in the guard rather than in the heap.
+    // enough that it does so in the guard rather than in the heap. The inputs' guard is not
+    // the outputs', so that one copied onto the other shows too.
     void Refill(int32_t frames) {
         const auto block = static_cast<std::size_t>(std::clamp(frames, 0, maxFrames_));
         for (auto& c : in_) {
             for (std::size_t j = 0; j < block; ++j) (*c)[j] = static_cast<Sample>(Next());
-            std::fill(c->begin() + block, c->end(), kGuard);
+            std::fill(c->begin() + block, c->end(), kInputGuard);
         }
         for (auto& c : out_) {
             std::fill(c->begin(), c->begin() + block, Sample(0));
-            std::fill(c->begin() + block, c->end(), kGuard);
+            std::fill(c->begin() + block, c->end(), kOutputGuard);
         }
     }
 
@@ -61,13 +62,13 @@ class NoiseBlock {
                            " is " + std::to_string(static_cast<double>(s));
                 }
             }
-            if (const std::size_t j = PastTheBlock(*out_[c], frames); j != 0) {
+            if (const std::size_t j = PastTheBlock(*out_[c], frames, kOutputGuard); j != 0) {
                 return "output " + std::to_string(c + 1) + " written past the block (frame " +
                        std::to_string(j) + ")";
             }
         }
         for (std::size_t c = 0; c < in_.size(); ++c) {
-            if (const std::size_t j = PastTheBlock(*in_[c], frames); j != 0) {
+            if (const std::size_t j = PastTheBlock(*in_[c], frames, kInputGuard); j != 0) {
                 return "input " + std::to_string(c + 1) + " written past the block (frame " +
                        std::to_string(j) + ")";
             }
@@ -79,17 +80,19 @@ class NoiseBlock {
     // As long as the largest block the checks announce.
     static constexpr int32_t kGuardFrames = 512;
 
-    // The last guard frame written, 0 when none was.
     using Channel = GuardedChannel<Sample>;
 
-    static std::size_t PastTheBlock(const Channel& channel, int32_t frames) {
+    // The last guard frame written, 0 when none was.
+    static std::size_t PastTheBlock(const Channel& channel, int32_t frames, Sample guard) {
         for (std::size_t j = channel.size(); j-- > static_cast<std::size_t>(frames);) {
-            if (channel[j] != kGuard) return j;
+            if (channel[j] != guard) return j;
         }
         return 0;
     }
 
-    static constexpr Sample kGuard = Sample(0.125);
+    // Exact in both precisions, and no plain gain of each other.
+    static constexpr Sample kInputGuard = Sample(0.125);
+    static constexpr Sample kOutputGuard = Sample(-0.6796875);
 
     std::size_t Stride() const {
         return (static_cast<std::size_t>(maxFrames_ + kGuardFrames) + 15) / 16 * 16;

@@ -2,12 +2,15 @@
 
 #include <cxxabi.h>
 #include <signal.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iterator>
 #include <memory>
+#include <thread>
 #include <typeinfo>
 #include <utility>
 
@@ -15,129 +18,10 @@ namespace vst2host {
 namespace {
 
 thread_local PluginCall tCall;
+thread_local CallSlot* tSlot = nullptr;
 thread_local const char* tThreadName = nullptr;
 thread_local std::string tCloseFault;
 const CheckReporter* gCrashReporter = nullptr;
-
-// The opcodes' names, by number, as plug-in sources spell them.
-constexpr const char* kOpcodeNames[] = {"effOpen",
-                                        "effClose",
-                                        "effSetProgram",
-                                        "effGetProgram",
-                                        "effSetProgramName",
-                                        "effGetProgramName",
-                                        "effGetParamLabel",
-                                        "effGetParamDisplay",
-                                        "effGetParamName",
-                                        "effGetVu",
-                                        "effSetSampleRate",
-                                        "effSetBlockSize",
-                                        "effMainsChanged",
-                                        "effEditGetRect",
-                                        "effEditOpen",
-                                        "effEditClose",
-                                        "effEditDraw",
-                                        "effEditMouse",
-                                        "effEditKey",
-                                        "effEditIdle",
-                                        "effEditTop",
-                                        "effEditSleep",
-                                        "effIdentify",
-                                        "effGetChunk",
-                                        "effSetChunk",
-                                        "effProcessEvents",
-                                        "effCanBeAutomated",
-                                        "effString2Parameter",
-                                        "effGetNumProgramCategories",
-                                        "effGetProgramNameIndexed",
-                                        "effCopyProgram",
-                                        "effConnectInput",
-                                        "effConnectOutput",
-                                        "effGetInputProperties",
-                                        "effGetOutputProperties",
-                                        "effGetPlugCategory",
-                                        "effGetCurrentPosition",
-                                        "effGetDestinationBuffer",
-                                        "effOfflineNotify",
-                                        "effOfflinePrepare",
-                                        "effOfflineRun",
-                                        "effProcessVarIo",
-                                        "effSetSpeakerArrangement",
-                                        "effSetBlockSizeAndSampleRate",
-                                        "effSetBypass",
-                                        "effGetEffectName",
-                                        "effGetErrorText",
-                                        "effGetVendorString",
-                                        "effGetProductString",
-                                        "effGetVendorVersion",
-                                        "effVendorSpecific",
-                                        "effCanDo",
-                                        "effGetTailSize",
-                                        "effIdle",
-                                        "effGetIcon",
-                                        "effSetViewPosition",
-                                        "effGetParameterProperties",
-                                        "effKeysRequired",
-                                        "effGetVstVersion",
-                                        "effEditKeyDown",
-                                        "effEditKeyUp",
-                                        "effSetEditKnobMode",
-                                        "effGetMidiProgramName",
-                                        "effGetCurrentMidiProgram",
-                                        "effGetMidiProgramCategory",
-                                        "effHasMidiProgramsChanged",
-                                        "effGetMidiKeyName",
-                                        "effBeginSetProgram",
-                                        "effEndSetProgram",
-                                        "effGetSpeakerArrangement",
-                                        "effShellGetNextPlugin",
-                                        "effStartProcess",
-                                        "effStopProcess",
-                                        "effSetTotalSampleToProcess",
-                                        "effSetPanLaw",
-                                        "effBeginLoadBank",
-                                        "effBeginLoadProgram",
-                                        "effSetProcessPrecision",
-                                        "effGetNumMidiInputChannels",
-                                        "effGetNumMidiOutputChannels"};
-
-// Without allocating: also used from the signal handler.
-void DescribeInto(char* out, std::size_t size, const PluginCall& c) {
-    using Kind = PluginCall::Kind;
-    switch (c.kind) {
-        case Kind::kNone:
-            std::snprintf(out, size, "no plug-in call");
-            return;
-        case Kind::kEntry:
-            std::snprintf(out, size, "%s(host callback)", c.entry != nullptr ? c.entry : "entry");
-            return;
-        case Kind::kDispatch: {
-            char unknown[24];
-            const char* opcode = unknown;
-            if (c.opcode >= 0 && c.opcode < static_cast<int32_t>(std::size(kOpcodeNames))) {
-                opcode = kOpcodeNames[c.opcode];
-            } else {
-                std::snprintf(unknown, sizeof unknown, "opcode %d", static_cast<int>(c.opcode));
-            }
-            std::snprintf(out, size, "dispatcher(%s, index %d, value %lld, opt %g)", opcode,
-                          static_cast<int>(c.index), static_cast<long long>(c.value),
-                          static_cast<double>(c.opt));
-            return;
-        }
-        case Kind::kSetParameter:
-            std::snprintf(out, size, "setParameter(%d, %g)", static_cast<int>(c.opcode),
-                          static_cast<double>(c.opt));
-            return;
-        case Kind::kGetParameter:
-            std::snprintf(out, size, "getParameter(%d)", static_cast<int>(c.opcode));
-            return;
-        case Kind::kProcess:
-            std::snprintf(out, size, "%s(%d frame%s)",
-                          c.doubles ? "processDoubleReplacing" : "processReplacing",
-                          static_cast<int>(c.frames), c.frames == 1 ? "" : "s");
-            return;
-    }
-}
 
 std::string TypeName(const std::type_info& type) {
     int status = 0;
@@ -146,19 +30,21 @@ std::string TypeName(const std::type_info& type) {
     return status == 0 && name ? name.get() : type.name();
 }
 
+// Only async-signal-safe work: no allocation, no stdio, no locale.
 void OnFatalSignal(int sig) {
     if (gCrashReporter != nullptr) {
-        char where[400] = "outside any plug-in call";
-        if (tCall.kind != PluginCall::Kind::kNone) {
-            std::strcpy(where, tCall.active ? "in " : "after ");
-            const std::size_t prefix = std::strlen(where);
-            DescribeInto(where + prefix, sizeof where - prefix, tCall);
-        }
-        const std::size_t used = std::strlen(where);
-        if (tThreadName != nullptr) {
-            std::snprintf(where + used, sizeof where - used, " on the %s thread", tThreadName);
+        char where[400];
+        FixedText text(where, sizeof where);
+        if (tCall.kind == PluginCall::Kind::kNone) {
+            text.Text("outside any plug-in call");
         } else {
-            std::snprintf(where + used, sizeof where - used, " on a thread the plug-in started");
+            text.Text(tCall.active ? "in " : "after ");
+            DescribeInto(text, tCall);
+        }
+        if (tThreadName != nullptr) {
+            text.Text(" on the ").Text(tThreadName).Text(" thread");
+        } else {
+            text.Text(" on a thread the plug-in started");
         }
         gCrashReporter->Crashed(where);
     }
@@ -169,18 +55,83 @@ void OnFatalSignal(int sig) {
 
 }  // namespace
 
-std::string Describe(const PluginCall& call) {
-    char text[400];
-    DescribeInto(text, sizeof text, call);
-    return text;
-}
-
 void SetCallThreadName(const char* name) noexcept {
     tThreadName = name;
 }
 
-PluginCall& CurrentCall() noexcept {
+const PluginCall& CurrentCall() noexcept {
     return tCall;
+}
+
+void EnterCall(const PluginCall& call) noexcept {
+    tCall = call;
+    tCall.active = true;
+    if (tSlot != nullptr) tSlot->Store(tCall);
+}
+
+void LeaveCall() noexcept {
+    tCall.active = false;
+    if (tSlot != nullptr) tSlot->Store(tCall);
+}
+
+// A reader that sees any word of a newer call (release here, acquire there) also sees the
+// count that call began with, and so tries again. No fences: ThreadSanitizer cannot follow them.
+void CallSlot::Store(const PluginCall& call) noexcept {
+    uint64_t words[kWords] = {};
+    std::memcpy(words, &call, sizeof call);
+    const uint32_t sequence = sequence_.load(std::memory_order_relaxed);
+    sequence_.store(sequence + 1, std::memory_order_relaxed);  // odd: being written
+    for (std::size_t i = 0; i < kWords; ++i) words_[i].store(words[i], std::memory_order_release);
+    sequence_.store(sequence + 2, std::memory_order_release);
+}
+
+PluginCall CallSlot::Load() const noexcept {
+    uint64_t words[kWords];
+    for (;;) {
+        const uint32_t before = sequence_.load(std::memory_order_acquire);
+        for (std::size_t i = 0; i < kWords; ++i) {
+            words[i] = words_[i].load(std::memory_order_acquire);
+        }
+        if (before % 2 == 0 && sequence_.load(std::memory_order_relaxed) == before) break;
+        std::this_thread::yield();
+    }
+    PluginCall call;
+    std::memcpy(&call, words, sizeof call);
+    return call;
+}
+
+void PublishCallsTo(CallSlot* slot) noexcept {
+    tSlot = slot;
+    if (slot != nullptr) slot->Store(tCall);
+}
+
+SignalStack::SignalStack() {
+    // Room for the handler, which formats into a few hundred bytes on its own stack, with the
+    // sanitizers' larger frames.
+    const long wanted = ::sysconf(_SC_SIGSTKSZ);
+    size_ = std::max<std::size_t>(64 * 1024, wanted > 0 ? static_cast<std::size_t>(wanted) : 0);
+    memory_ = ::mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory_ == MAP_FAILED) {
+        memory_ = nullptr;
+        return;  // the report of a stack overflow is lost, nothing else
+    }
+    stack_t stack{};
+    stack.ss_sp = memory_;
+    stack.ss_size = size_;
+    installed_ = ::sigaltstack(&stack, &previous_) == 0;
+}
+
+SignalStack::~SignalStack() {
+    if (installed_) {
+        if ((previous_.ss_flags & SS_DISABLE) != 0) {
+            stack_t off{};
+            off.ss_flags = SS_DISABLE;
+            ::sigaltstack(&off, nullptr);
+        } else {
+            ::sigaltstack(&previous_, nullptr);
+        }
+    }
+    if (memory_ != nullptr) ::munmap(memory_, size_);
 }
 
 void ThrowNamed(const PluginCall& call) {
@@ -198,12 +149,6 @@ void ThrowNamed(const PluginCall& call) {
 
 void ReportCrashesTo(const CheckReporter* reporter) {
     gCrashReporter = reporter;
-    // Room to report a stack overflow from.
-    static char altStack[64 * 1024];
-    stack_t stack{};
-    stack.ss_sp = altStack;
-    stack.ss_size = sizeof altStack;
-    ::sigaltstack(&stack, nullptr);
     struct sigaction action {};
     action.sa_handler = OnFatalSignal;
     action.sa_flags = SA_ONSTACK | SA_RESETHAND;

@@ -3,12 +3,16 @@
 // "crashed (signal 11) in dispatcher(opcode 13, ...) on the automation thread".
 #pragma once
 
+#include <signal.h>
+
+#include <atomic>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <type_traits>
 
 #include "tools/plugin_loader/plugin_host.h"
+#include "tools/vst2host/validate_call_text.h"
 #include "tools/vst2host/validate_report.h"
 
 namespace vst2host {
@@ -19,22 +23,41 @@ class PluginThrew : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// The call a thread is in, kept as plain values: formatting happens only when it is needed.
-struct PluginCall {
-    enum class Kind : uint8_t { kNone, kEntry, kDispatch, kSetParameter, kGetParameter, kProcess };
-    Kind kind = Kind::kNone;
-    const char* entry = nullptr;  // the library's entry, for kEntry
-    int32_t opcode = 0;           // or the parameter index
-    int32_t index = 0;
-    intptr_t value = 0;
-    float opt = 0.0f;  // or the parameter value
-    int32_t frames = 0;
-    bool doubles = false;
-    bool active = false;  // false once the call has returned
+// One thread's current call as other threads may read it while that thread goes on calling:
+// a sequence count around the copy tells a reader when it read half of one call and half of
+// the next.
+class CallSlot {
+  public:
+    // [any] Only ever from the one thread that publishes to the slot.
+    void Store(const PluginCall& call) noexcept;
+    // [any] A call as it was stored, never parts of two.
+    PluginCall Load() const noexcept;
+
+  private:
+    static constexpr std::size_t kWords = (sizeof(PluginCall) + 7) / 8;
+    std::atomic<uint32_t> sequence_{0};
+    std::atomic<uint64_t> words_[kWords] = {};
 };
 
-// [any] "setParameter(3, 0.25)", "processReplacing(32 frames)".
-std::string Describe(const PluginCall& call);
+// [any] From now on the calling thread's calls are also stored in `slot` (nullptr: no longer),
+// which must outlive them.
+void PublishCallsTo(CallSlot* slot) noexcept;
+
+// [any] While alive, the calling thread's fatal signals are handled on a stack of their own, so
+// that a crash from a stack overflow is still reported.
+class SignalStack {
+  public:
+    SignalStack();
+    ~SignalStack();
+    SignalStack(const SignalStack&) = delete;
+    SignalStack& operator=(const SignalStack&) = delete;
+
+  private:
+    void* memory_ = nullptr;
+    std::size_t size_ = 0;
+    bool installed_ = false;
+    stack_t previous_{};
+};
 
 // [any] Names the calling thread in crash reports ("the automation thread").
 void SetCallThreadName(const char* name) noexcept;
@@ -73,27 +96,29 @@ class ValidatedPlugin : public LoadedPlugin {
     void process(double** in, double** out, int32_t frames) const;
 };
 
-// Implementation details of Calling: the thread's current or last call, and the exception in flight
-// turned into PluginThrew.
-PluginCall& CurrentCall() noexcept;
+// [any] The thread's current or last call.
+const PluginCall& CurrentCall() noexcept;
+
+// Implementation details of Calling: the thread's call begun and ended, and the exception in
+// flight turned into PluginThrew.
+void EnterCall(const PluginCall& call) noexcept;
+void LeaveCall() noexcept;
 [[noreturn]] void ThrowNamed(const PluginCall& call);
 
 template <typename Body>
 auto Calling(const PluginCall& call, Body&& body) -> decltype(body()) {
-    PluginCall& current = CurrentCall();
-    current = call;
-    current.active = true;
+    EnterCall(call);
     try {
         if constexpr (std::is_void_v<decltype(body())>) {
             body();
-            current.active = false;
+            LeaveCall();
         } else {
             auto result = body();
-            current.active = false;
+            LeaveCall();
             return result;
         }
     } catch (...) {
-        current.active = false;
+        LeaveCall();
         ThrowNamed(call);
     }
 }

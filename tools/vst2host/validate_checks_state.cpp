@@ -4,7 +4,6 @@
 // instance processes a few blocks before it is read back. A chunk that comes back in other
 // bytes but with every parameter the same, and comes back unchanged from then on, is the
 // same state written differently.
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -14,14 +13,12 @@
 #include "tools/vst2host/text_format.h"
 #include "tools/vst2host/validate_audio.h"
 #include "tools/vst2host/validate_checks.h"
+#include "tools/vst2host/validate_state_compare.h"
 
 namespace vst2host {
 namespace {
 
 using Bytes = std::vector<unsigned char>;
-
-// Far below what a parameter's display or sound tells apart, a few float steps near 1.
-constexpr float kSameValue = 1e-6f;
 
 bool UsesChunks(const ValidatedPlugin& plugin) {
     return (plugin.effect().flags & effFlagsProgramChunks) != 0;
@@ -68,12 +65,6 @@ void Change(const ValidatedPlugin& plugin, uint32_t seed) {
     }
 }
 
-// Every parameter's value and the text the plug-in shows for it.
-struct Snapshot {
-    std::vector<float> values;
-    std::vector<std::string> displays;
-};
-
 Snapshot Parameters(const ValidatedPlugin& plugin) {
     Snapshot s;
     for (int32_t i = 0; i < plugin.effect().numParams; ++i) {
@@ -97,26 +88,12 @@ void Settle(const ValidatedPlugin& plugin) {
     StopProcessing(plugin);
 }
 
-// A parameter differs when its value and the text shown for it both do: a switch set to
-// 0.3 reads back as 0 from a state that keeps it as "off", and is still the same state. A
-// value that went through the plug-in's own units and came back a float step or two away is
-// the same too. `same` counts those that differ only in value.
-std::string ParameterDifference(const Snapshot& want, const Snapshot& got, int& same) {
-    for (std::size_t i = 0; i < want.values.size() && i < got.values.size(); ++i) {
-        if (want.values[i] == got.values[i]) continue;
-        if (std::fabs(want.values[i] - got.values[i]) <= kSameValue) {
-            ++same;
-            continue;
-        }
-        if (!want.displays[i].empty() && want.displays[i] == got.displays[i]) {
-            ++same;
-            continue;
-        }
-        return "parameter " + std::to_string(i) + " reads " + Exact(got.values[i]) + " ('" +
-               Printable(got.displays[i]) + "') after the restore, " + Exact(want.values[i]) +
-               " ('" + Printable(want.displays[i]) + "') when saved";
+std::vector<float> Values(const ValidatedPlugin& plugin) {
+    std::vector<float> values;
+    for (int32_t i = 0; i < plugin.effect().numParams; ++i) {
+        values.push_back(plugin.getParameter(i));
     }
-    return "";
+    return values;
 }
 
 std::string FirstDifference(const Bytes& a, const Bytes& b) {
@@ -135,15 +112,18 @@ std::string What(const ValidatedPlugin& plugin) {
 }
 
 // Restores `saved` (taken when the parameters read `params`) into `plugin` and reads it back:
-// "" when it is the same state, else how it differs. `note` tells of a state that came back
-// in other bytes or values but as the same state.
+// "" when it is the same state, else how it differs. `setByTest`: the parameters were last
+// set by the check, not the plug-in's own. `note` tells of a state that came back in other
+// bytes or values but as the same state.
 std::string RestoreAndCompare(const ValidatedPlugin& plugin, const Bytes& saved,
-                              const Snapshot& params, std::string& note) {
+                              const Snapshot& params, bool setByTest, std::string& note) {
+    const std::vector<float> before = Values(plugin);
     Restore(plugin, saved);
     Settle(plugin);
     const Bytes again = Save(plugin);
     int sameShown = 0;
-    const std::string values = ParameterDifference(params, Parameters(plugin), sameShown);
+    const std::string values =
+        ParameterDifference(params, Parameters(plugin), before, setByTest, sameShown);
     if (sameShown > 0 && note.empty()) {
         note = "; " + std::to_string(sameShown) +
                " parameter(s) came back within a float step or as another value shown as the "
@@ -180,7 +160,7 @@ void RunStateChecks(const CheckContext& context) {
             const Snapshot params = Parameters(plugin);
             const Bytes saved = Save(plugin);
             Change(plugin, static_cast<uint32_t>(round) + 1u);
-            const std::string fault = RestoreAndCompare(plugin, saved, params, note);
+            const std::string fault = RestoreAndCompare(plugin, saved, params, true, note);
             if (!fault.empty()) {
                 return CheckOutcome::Fail(What(plugin) + ", round " + std::to_string(round + 1) +
                                           ": " + fault);
@@ -197,7 +177,7 @@ void RunStateChecks(const CheckContext& context) {
         const Bytes saved = Save(first);
         ValidatedPlugin second(context.pluginPath);
         std::string note;
-        const std::string fault = RestoreAndCompare(second, saved, params, note);
+        const std::string fault = RestoreAndCompare(second, saved, params, false, note);
         if (!fault.empty()) {
             return CheckOutcome::Fail(What(first) + ": " + fault + " (second instance)");
         }

@@ -115,8 +115,9 @@ void RunThreadChecks(const CheckContext& context) {
             if (fault.empty()) fault = what;
         };
 
-        // Each thread's current plug-in call, and whether the thread has ended.
-        const PluginCall* callOf[kThreads] = {};
+        // Each thread's current plug-in call, read here while the thread goes on, and whether
+        // the thread has ended.
+        CallSlot callOf[kThreads];
         std::atomic<bool> ended[kThreads] = {};
         std::atomic<int> running{kThreads};
         // An exception out of a plug-in call on a thread fails the check like any other fault.
@@ -124,7 +125,9 @@ void RunThreadChecks(const CheckContext& context) {
             return [&, k, body] {
                 const char* name = kThreadNames[k];
                 SetCallThreadName(name);
-                callOf[k] = &CurrentCall();
+                PublishCallsTo(&callOf[k]);
+                // A crash here from a stack overflow is reported too.
+                const SignalStack signalStack;
                 try {
                     body();
                 } catch (const std::exception& e) {
@@ -132,6 +135,7 @@ void RunThreadChecks(const CheckContext& context) {
                 } catch (...) {
                     report(std::string("an exception of unknown type on the ") + name + " thread");
                 }
+                PublishCallsTo(nullptr);
                 ended[k].store(true);
                 running.fetch_sub(1);
             };
@@ -198,8 +202,9 @@ void RunThreadChecks(const CheckContext& context) {
             // verdict is written here and the check process ends.
             std::string stuck;
             for (int k = 0; k < kThreads; ++k) {
-                if (ended[k].load() || !callOf[k] || !callOf[k]->active) continue;
-                stuck += (stuck.empty() ? "" : "; ") + Describe(*callOf[k]) + " on the " +
+                const PluginCall call = callOf[k].Load();
+                if (ended[k].load() || !call.active) continue;
+                stuck += (stuck.empty() ? "" : "; ") + Describe(call) + " on the " +
                          kThreadNames[k] + " thread";
             }
             const long block = blocks.load() + 1;
@@ -210,7 +215,14 @@ void RunThreadChecks(const CheckContext& context) {
                                    " s (block " + std::to_string(block) +
                                    AfterChanges(changes.load(), e.numParams) +
                                    ", with state saves on a third thread)"));
+            context.reporter->End();
             std::fflush(nullptr);
+            // The threads that did end are joined all the same; the stuck one ends with the
+            // process.
+            std::thread* threads[kThreads] = {&audio, &automation, &state};
+            for (int k = 0; k < kThreads; ++k) {
+                if (ended[k].load()) threads[k]->join();
+            }
             ::_exit(0);
         }
         audio.join();

@@ -46,6 +46,11 @@ void WriteAll(int fd, const char* p, std::size_t left) noexcept {
     }
 }
 
+// "the process crashed (...)", whether or not `end` begins with the subject.
+std::string TheProcess(const std::string& end) {
+    return end.starts_with("the process ") ? end : "the process " + end;
+}
+
 // A garbled line as it may be quoted in a verdict: short, and nothing that steers a terminal.
 std::string Quoted(const std::string& line) {
     return "'" + Printable(line.substr(0, 40)) + (line.size() > 40 ? "...'" : "'");
@@ -58,8 +63,11 @@ struct Reading {
     std::string where;    // the running check's last note
     std::string crashAt;  // where a fatal signal came: "in setParameter(3, 0.25)"
     std::optional<std::string> loadError;
+    bool ended = false;   // the end record came
     std::string problem;  // "" when every line made sense
 };
+
+constexpr char kEndLine[] = "E\n";
 
 bool Known(const std::vector<std::string>& checks, const std::string& name) {
     return std::find(checks.begin(), checks.end(), name) != checks.end();
@@ -67,6 +75,7 @@ bool Known(const std::vector<std::string>& checks, const std::string& name) {
 
 // False when the line is not one the child writes at that point.
 bool Take(Reading& r, const std::vector<std::string>& checks, const std::string& line) {
+    if (r.ended) return false;  // nothing comes after the end
     const std::vector<std::string> f = SplitTabs(line);
     const std::string& tag = f[0];
     if (tag == "B" && f.size() == 2) {
@@ -97,6 +106,10 @@ bool Take(Reading& r, const std::vector<std::string>& checks, const std::string&
         r.crashAt = f[1];
         return true;
     }
+    if (tag == "E" && f.size() == 1 && r.running.empty()) {
+        r.ended = true;
+        return true;
+    }
     return false;
 }
 
@@ -123,6 +136,10 @@ void CheckReporter::LoadFailed(const std::string& message) {
     Write("L\t" + Field(message) + "\n");
 }
 
+void CheckReporter::End() {
+    Write(kEndLine);
+}
+
 void CheckReporter::Crashed(const char* where) const noexcept {
     // From a signal handler: no allocation, one write.
     char line[512] = "C\t";
@@ -132,6 +149,10 @@ void CheckReporter::Crashed(const char* where) const noexcept {
     }
     line[n++] = '\n';
     WriteAll(fd_, line, n);
+}
+
+bool ReportEnded(const std::string& report) {
+    return report == kEndLine || report.ends_with(std::string("\n") + kEndLine);
 }
 
 GroupResult ParseReport(const std::string& report, const std::vector<std::string>& checks,
@@ -160,6 +181,9 @@ GroupResult ParseReport(const std::string& report, const std::vector<std::string
     std::string end = death;
     if (!r.crashAt.empty() && !end.empty()) end += " " + r.crashAt;
     const bool unfinished = r.finished.size() < checks.size();
+    if (!r.ended && r.problem.empty() && end.empty() && !unfinished) {
+        r.problem = "the check process ended before its report did";
+    }
     if (r.running.empty() && end.empty() && r.problem.empty() && unfinished) {
         end = "the process ended early";
     }
@@ -183,7 +207,7 @@ GroupResult ParseReport(const std::string& report, const std::vector<std::string
             if (!cause.empty() && blamed.empty() && check == checks.back()) {
                 result.records.back().verdict = Verdict::kFail;
                 result.records.back().detail = r.problem.empty()
-                                                   ? "finished, then the process " + end
+                                                   ? "finished, then " + TheProcess(end)
                                                    : "finished, then " + r.problem;
             }
         } else if (check == blamed) {

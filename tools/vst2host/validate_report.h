@@ -46,6 +46,8 @@ class CheckReporter {
     // Where a fatal signal came ("in setParameter(3, 0.25) on the automation thread");
     // written from the signal handler.
     void Crashed(const char* where) const noexcept;
+    // The report is complete: the parent reads no further, whoever else still holds the pipe.
+    void End();
     int fd() const { return fd_; }
 
   private:
@@ -53,8 +55,12 @@ class CheckReporter {
     int fd_;
 };
 
+// [any] Whether the child's report has come to its end record.
+bool ReportEnded(const std::string& report);
+
 // [any] The records for a group's checks from everything the child wrote, and how it ended:
-// `death` is "" when it exited normally, else why not ("crashed (signal 11, ...)").
+// `death` is "" when it exited normally, else why not ("crashed (signal 11, ...)"). A report
+// without its end record from a child that exited normally was cut short.
 GroupResult ParseReport(const std::string& report, const std::vector<std::string>& checks,
                         const std::string& death);
 
