@@ -142,6 +142,11 @@ function(lotta_add_vst3_bundle target classId dir effect)
   target_link_options(${target}_vst3 PRIVATE $<$<CONFIG:Release,MinSizeRel>:-s>)
   if(WIN32)
     target_sources(${target}_vst3 PRIVATE ${vst3}/vst3_exports.def)
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+      # GetPluginFactory is stdcall there (_GetPluginFactory@0); the plain name in the .def
+      # exports it undecorated, as hosts look it up.
+      target_link_options(${target}_vst3 PRIVATE -Wl,--enable-stdcall-fixup)
+    endif()
   else()
     set(map ${vst3}/vst3_exports.map)
     target_link_options(${target}_vst3 PRIVATE -Wl,--version-script=${map} -Wl,--no-undefined)
