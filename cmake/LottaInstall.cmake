@@ -1,9 +1,11 @@
 # Where things go on install, and the packages CPack makes from that.
 #   Linux:   <prefix>/lib/vst/lotta_router.so, <prefix>/lib/lv2/lotta_router.lv2/ (the bundle:
-#            manifest.ttl, lotta_router.ttl, lotta_router.so), <prefix>/bin/vst2host,
-#            <prefix>/share/doc/lotta_router/README.md
+#            manifest.ttl, lotta_router.ttl, lotta_router.so),
+#            <prefix>/lib/vst3/lotta_router.vst3/Contents/x86_64-linux/lotta_router.so,
+#            <prefix>/bin/vst2host, <prefix>/share/doc/lotta_router/README.md
 #   Windows: the DLL, vst2host.exe and a short text at the top of the folder, as users unzip
-#            it straight into their VST folder or anywhere else.
+#            it straight into their VST folder or anywhere else; beside them the VST 3 bundle,
+#            lotta_router.vst3/Contents/x86_64-win (or x86-win)/lotta_router.vst3.
 include(GNUInstallDirs)
 # Installing and packaging take what the build made; they do not build first (so the package
 # test, run by CTest, never starts a build of its own).
@@ -15,6 +17,10 @@ if(WIN32)
     install(TARGETS vst2host RUNTIME DESTINATION .)
   endif()
   install(FILES ${PROJECT_SOURCE_DIR}/product/INSTALL-windows.txt DESTINATION . RENAME README.txt)
+  if(TARGET lotta_router_vst3)
+    get_target_property(arch lotta_router_vst3 LOTTA_VST3_ARCH)
+    install(TARGETS lotta_router_vst3 RUNTIME DESTINATION lotta_router.vst3/Contents/${arch})
+  endif()
 else()
   # lib/vst under /usr and /usr/local is where Linux hosts look for VST 2 plug-ins by default.
   # Not the multiarch libdir: hosts look in lib/vst itself.
@@ -26,6 +32,12 @@ else()
     install(FILES ${bundle}/manifest.ttl ${bundle}/lotta_router.ttl
             DESTINATION lib/lv2/lotta_router.lv2)
   endif()
+  # lib/vst3 likewise: VST 3 hosts search <prefix>/lib/vst3 for bundles.
+  if(TARGET lotta_router_vst3)
+    get_target_property(arch lotta_router_vst3 LOTTA_VST3_ARCH)
+    install(TARGETS lotta_router_vst3
+            LIBRARY DESTINATION lib/vst3/lotta_router.vst3/Contents/${arch})
+  endif()
   if(TARGET vst2host)
     install(TARGETS vst2host RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()
@@ -35,7 +47,7 @@ endif()
 set(CPACK_PACKAGE_NAME lotta_router)
 set(CPACK_PACKAGE_VENDOR Kelvane)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "Kelvane_Lotta router: a VST 2 and LV2 effect that copies inputs 1/2 to any of eight stereo buses")
+    "Kelvane_Lotta router: a VST 2, VST 3 and LV2 effect that copies inputs 1/2 to any of eight stereo buses")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CHECKSUM SHA256)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)

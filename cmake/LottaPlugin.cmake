@@ -1,9 +1,10 @@
 # lotta_add_plugin(<target> EFFECT <source> LIBRARIES <libs...> [OUTPUT_DIRECTORY <dir>]
-#                  [KEEP_LOADED] [LV2_URI <uri>])
+#                  [KEEP_LOADED] [LV2_URI <uri>] [VST3_CLASS_ID <32 hex digits>])
 # Builds a VST 2 plug-in from the product's entry points and one source that makes the effect
 # (NewEffect). Only the three entry points leave the library. With LV2_URI, Linux builds also
 # make the LV2 bundle <dir>/<target>.lv2 (see lotta_add_lv2_bundle). LIBRARIES must name one editor
-# seam (lotta_editor_null or lotta_editor_platform). KEEP_LOADED marks the library to stay
+# seam (lotta_editor_null or lotta_editor_platform). With VST3_CLASS_ID, every build also makes the
+# VST 3 bundle <dir>/<target>.vst3 (see lotta_add_vst3_bundle). KEEP_LOADED marks the library to stay
 # mapped after a host's dlclose, which the platform editor needs: Cairo, pixman, fontconfig and
 # Xlib keep state from their own start-up that unloading them would lose or leave dangling.
 get_filename_component(LOTTA_PRODUCT_DIR ${CMAKE_CURRENT_LIST_DIR}/../product ABSOLUTE)
@@ -32,7 +33,8 @@ endfunction()
 cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL lotta_write_plugin_list)
 
 function(lotta_add_plugin target)
-  cmake_parse_arguments(ARG "KEEP_LOADED" "EFFECT;OUTPUT_DIRECTORY;LV2_URI" "LIBRARIES" ${ARGN})
+  cmake_parse_arguments(ARG "KEEP_LOADED" "EFFECT;OUTPUT_DIRECTORY;LV2_URI;VST3_CLASS_ID"
+                        "LIBRARIES" ${ARGN})
   if(NOT ARG_OUTPUT_DIRECTORY)
     set(ARG_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
   endif()
@@ -62,6 +64,10 @@ function(lotta_add_plugin target)
       lotta_add_lv2_bundle(${target} ${ARG_LV2_URI} ${ARG_OUTPUT_DIRECTORY} ${ARG_EFFECT}
                            ${ARG_LIBRARIES})
     endif()
+  endif()
+  if(ARG_VST3_CLASS_ID)
+    lotta_add_vst3_bundle(${target} ${ARG_VST3_CLASS_ID} ${ARG_OUTPUT_DIRECTORY} ${ARG_EFFECT}
+                          ${ARG_LIBRARIES})
   endif()
 endfunction()
 
@@ -107,4 +113,72 @@ function(lotta_add_lv2_bundle target uri dir effect)
   lotta_list_plugin(${target}_lv2 LV2 ${bundle} ~/.lv2)
   set_property(TARGET ${target}_lv2 PROPERTY LOTTA_LV2_BUNDLE ${bundle})
   set_property(TARGET ${target}_lv2 PROPERTY LOTTA_LV2_URI ${uri})
+endfunction()
+
+# lotta_add_vst3_bundle(<target> <class id> <dir> <effect source> <libs...>)
+# The same effect as a VST 3 plug-in: <target>_vst3 builds the bundle's binary,
+# <dir>/<target>.vst3/Contents/<arch>/<target>.so on Linux (x86_64-linux, i386-linux) and
+# <target>.vst3 on Windows (x86_64-win, x86-win). It exports only GetPluginFactory and the
+# module's load and unload functions. The class ID (32 hex digits, the four words in reading
+# order) names the plug-in in hosts' sessions: choose it once and never change it.
+function(lotta_add_vst3_bundle target classId dir effect)
+  set(libraries ${ARGN})
+  if(NOT classId MATCHES "^[0-9A-Fa-f]+$")
+    message(FATAL_ERROR "VST3_CLASS_ID of ${target} is not hexadecimal: ${classId}")
+  endif()
+  string(LENGTH "${classId}" length)
+  if(NOT length EQUAL 32)
+    message(FATAL_ERROR "VST3_CLASS_ID of ${target} has ${length} digits, not 32: ${classId}")
+  endif()
+  set(words "")
+  foreach(at 0 8 16 24)
+    string(SUBSTRING ${classId} ${at} 8 word)
+    list(APPEND words 0x${word})
+  endforeach()
+  list(JOIN words "," words)
+  if(WIN32)
+    set(suffix .vst3)
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+      set(arch x86-win)
+    else()
+      set(arch x86_64-win)
+    endif()
+  else()
+    set(suffix .so)
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+      set(arch i386-linux)
+    else()
+      set(arch ${CMAKE_SYSTEM_PROCESSOR}-linux)
+    endif()
+  endif()
+  set(vst3 ${LOTTA_PRODUCT_DIR}/vst3)
+  set(binaryDir ${dir}/${target}.vst3/Contents/${arch})
+  add_library(${target}_vst3 SHARED
+    ${vst3}/vst3_entry.cpp ${vst3}/vst3_factory.cpp ${vst3}/vst3_plugin.cpp
+    ${vst3}/vst3_process.cpp ${vst3}/vst3_controller.cpp ${vst3}/vst3_changes.cpp
+    ${vst3}/vst3_parameters.cpp ${vst3}/vst3_stream.cpp ${vst3}/vst3_text.cpp
+    ${vst3}/vst3_time.cpp ${LOTTA_HOSTED_EFFECT_SOURCES} ${effect})
+  target_compile_definitions(${target}_vst3 PRIVATE LOTTA_VST3_CLASS_ID=${words}
+                                                    LOTTA_VST3_VERSION="${PROJECT_VERSION}")
+  target_link_libraries(${target}_vst3 PRIVATE ${libraries} lotta_warnings)
+  # The import library of a Windows build stays out of the bundle.
+  set_target_properties(${target}_vst3 PROPERTIES PREFIX "" OUTPUT_NAME ${target} SUFFIX ${suffix}
+                        LIBRARY_OUTPUT_DIRECTORY ${binaryDir} RUNTIME_OUTPUT_DIRECTORY ${binaryDir}
+                        ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  target_link_options(${target}_vst3 PRIVATE $<$<CONFIG:Release,MinSizeRel>:-s>)
+  if(WIN32)
+    target_sources(${target}_vst3 PRIVATE ${vst3}/vst3_exports.def)
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+      # GetPluginFactory is stdcall there (_GetPluginFactory@0); the plain name in the .def
+      # exports it undecorated, as hosts look it up.
+      target_link_options(${target}_vst3 PRIVATE -Wl,--enable-stdcall-fixup)
+    endif()
+  else()
+    set(map ${vst3}/vst3_exports.map)
+    target_link_options(${target}_vst3 PRIVATE -Wl,--version-script=${map} -Wl,--no-undefined)
+    set_property(TARGET ${target}_vst3 APPEND PROPERTY LINK_DEPENDS ${map})
+  endif()
+  set_property(TARGET ${target}_vst3 PROPERTY LOTTA_VST3_BUNDLE ${dir}/${target}.vst3)
+  set_property(TARGET ${target}_vst3 PROPERTY LOTTA_VST3_ARCH ${arch})
+  set_property(TARGET ${target}_vst3 PROPERTY LOTTA_VST3_CLASS_ID ${classId})
 endfunction()

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the tests that run the plug-in on several threads at once (audio, automation, state
-# calls; the LV2 build's save during run) with ThreadSanitizer in build-tsan, and runs them; any race report fails the run.
+# calls; the LV2 build's save during run; the VST 3 build's state calls during process) with ThreadSanitizer in build-tsan, and runs them; any race report fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs="${JOBS:-$(nproc)}"
@@ -22,4 +22,7 @@ fi
   --gtest_filter='FftTables.TwoRuntimesConstructedAtOnceShareCompleteTables'
 # The LV2 build: a state save while run() runs on another thread.
 "${run[@]}" build-tsan/tests/product/lv2/lv2_plugin_tests --gtest_filter='Lv2State.SaveWhileRun*'
+# The VST 3 build: state saves and loads while process() runs on another thread.
+"${run[@]}" build-tsan/tests/product/vst3/vst3_plugin_tests \
+  --gtest_filter='Vst3State.SavesAndLoadsWhileAnotherThreadProcesses'
 echo "ThreadSanitizer: no race reported"

@@ -21,6 +21,9 @@
 #ifdef LOTTA_ROUTER_LV2_PATH
 #include <lv2/core/lv2.h>
 #endif
+#ifdef LOTTA_ROUTER_VST3_PATH
+#include "tests/bench/vst3_router.h"
+#endif
 
 namespace {
 
@@ -155,6 +158,13 @@ void Lv2Router(benchmark::State&, int, int) {}
 constexpr bool kHaveLv2 = false;
 #endif
 
+#ifdef LOTTA_ROUTER_VST3_PATH
+constexpr bool kHaveVst3 = true;
+#else
+void Vst3Router(benchmark::State&, int, int, bool) {}
+constexpr bool kHaveVst3 = false;
+#endif
+
 constexpr int kFrames[] = {32, 512, 4096};
 constexpr const char* kPrecisions[] = {"float", "double"};
 constexpr const char* kBusNames[] = {"off", "on", "alternating"};
@@ -183,6 +193,10 @@ void Register() {
                 if (kHaveLv2 && isFloat) {
                     benchmark::RegisterBenchmark(Name("lv2", precision, frames, buses).c_str(),
                                                  Lv2Router, frames, buses);
+                }
+                if (kHaveVst3) {
+                    benchmark::RegisterBenchmark(Name("vst3", precision, frames, buses).c_str(),
+                                                 Vst3Router, frames, buses, !isFloat);
                 }
             }
         }
@@ -223,6 +237,23 @@ int main(int argc, char** argv) {
                 const double run = collector.Time(Name("lv2", "float", frames, buses));
                 std::printf("%8d %10s %12s %12.1f %12.1f %12.2f\n", frames, "float",
                             kBusNames[buses], run, copy, run / copy);
+            }
+        }
+    }
+    if (kHaveVst3) {
+        std::printf(
+            "\nThe VST 3 build's process() against the same copy (median real time per call, "
+            "ns)\n");
+        std::printf("%8s %10s %12s %12s %12s %12s\n", "frames", "precision", "buses", "process",
+                    "copy", "process/copy");
+        for (int frames : kFrames) {
+            for (const char* precision : kPrecisions) {
+                const double copy = collector.Time(Name("copy", precision, frames));
+                for (int buses : {kAllOff, kAllOn, kAlternating}) {
+                    const double run = collector.Time(Name("vst3", precision, frames, buses));
+                    std::printf("%8d %10s %12s %12.1f %12.1f %12.2f\n", frames, precision,
+                                kBusNames[buses], run, copy, run / copy);
+                }
             }
         }
     }

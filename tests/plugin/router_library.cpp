@@ -4,8 +4,6 @@
 
 #include <string>
 
-namespace {
-
 // The build system knows the DLL by its path on the build machine; Wine shows that file
 // system as drive Z:.
 std::string HostPath(std::string path) {
@@ -17,8 +15,6 @@ std::string HostPath(std::string path) {
 #endif
     return path;
 }
-
-}  // namespace
 
 RouterLibrary& RouterLibrary::Get() {
     // Never destroyed: see library_.

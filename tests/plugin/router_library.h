@@ -3,10 +3,14 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "tools/plugin_loader/plugin_library.h"
 
 using vst2host::PluginEntry;
+
+// A build machine's path as the test program sees it: under Wine, drive Z: with backslashes.
+std::string HostPath(std::string path);
 
 class RouterLibrary {
   public:

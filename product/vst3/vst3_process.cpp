@@ -1,0 +1,68 @@
+// The audio path: one process() call becomes one HostedEffect::Process over the effect's
+// channels, with the host's parameter points as changes at their offsets.
+#include <type_traits>
+
+#include "product/vst3/vst3_plugin.h"
+
+namespace vst3 {
+
+namespace {
+
+template <typename Sample>
+Sample** Channels(const AudioBusBuffers& bus) {
+    if constexpr (std::is_same_v<Sample, float>) {
+        return bus.channelBuffers32;
+    } else {
+        return bus.channelBuffers64;
+    }
+}
+
+// The effect's channel pointers from the host's buses, two channels a bus. A bus that is
+// switched off, missing (hosts may leave out trailing ones), without channels or with null
+// pointers gives null channels: the effect reads silence there and writes nothing.
+template <typename Sample>
+void Gather(const AudioBusBuffers* buses, int32_t count, uint32_t active,
+            std::vector<Sample*>& channels) {
+    for (size_t c = 0; c < channels.size(); ++c) {
+        const auto bus = static_cast<int32_t>(c / 2);
+        const auto channel = static_cast<int32_t>(c % 2);
+        Sample* pointer = nullptr;
+        if (buses && bus < count && bus < 32 && (active >> bus & 1u) &&
+            channel < buses[bus].numChannels) {
+            Sample** pointers = Channels<Sample>(buses[bus]);
+            if (pointers) pointer = pointers[channel];
+        }
+        channels[c] = pointer;
+    }
+}
+
+}  // namespace
+
+template <typename Sample>
+void Vst3Plugin::Route(const ProcessData& data, std::vector<Sample*>& in,
+                       std::vector<Sample*>& out) {
+    const int32_t frames = data.numSamples > 0 ? data.numSamples : 0;
+    Gather(data.inputs, data.numInputs, activeInputs_.load(std::memory_order_relaxed), in);
+    Gather(data.outputs, data.numOutputs, activeOutputs_.load(std::memory_order_relaxed), out);
+    const std::span<const ParameterChange> changes =
+        changes_.Gather(data.inputParameterChanges, frames, *effect_);
+    effect_->Process(in.data(), out.data(), static_cast<uint32_t>(frames), changes,
+                     time_.FromContext(data.processContext));
+    // The outputs hold what the effect wrote, which the host must not take for silence.
+    for (int32_t b = 0; data.outputs && b < data.numOutputs; ++b) data.outputs[b].silenceFlags = 0;
+}
+
+tresult Vst3Plugin::process(ProcessData* data) {
+    if (!data) return kInvalidArgument;
+    if (data->symbolicSampleSize == kSample64) {
+        if (!effect_->CanDouble()) return kInvalidArgument;
+        Route(*data, doubleIn_, doubleOut_);
+    } else if (data->symbolicSampleSize == kSample32) {
+        Route(*data, floatIn_, floatOut_);
+    } else {
+        return kInvalidArgument;
+    }
+    return kResultOk;
+}
+
+}  // namespace vst3

@@ -1,0 +1,33 @@
+// The host's process context, kept as the record a VST 2 host answers audioMasterGetTime with,
+// so that the runtime's tempo, position, time-signature and transport questions get the same
+// answers under both formats.
+#pragma once
+
+#include <cstdint>
+
+#include "plugin/vst2_abi.h"
+#include "product/vst3/vst3_component_abi.h"
+
+namespace vst3 {
+
+class Vst3Time {
+  public:
+    // What the effect reads of the context: it asks hosts for these (and copes without them).
+    static constexpr uint32_t kRequirements = IProcessContextRequirements::kNeedProjectTimeMusic |
+                                              IProcessContextRequirements::kNeedBarPositionMusic |
+                                              IProcessContextRequirements::kNeedTempo |
+                                              IProcessContextRequirements::kNeedTimeSignature |
+                                              IProcessContextRequirements::kNeedTransportState;
+
+    // [audio] The record for a block with this context, or null for none: the effect then
+    // hears what a VST 2 host without time information answers. Only the fields whose
+    // validity bits the context sets are passed on, with the matching VST 2 bits.
+    const VstTimeInfo* FromContext(const ProcessContext* context);
+
+  private:
+    VstTimeInfo info_{};
+    bool wasPlaying_ = false;
+    bool known_ = false;
+};
+
+}  // namespace vst3
