@@ -1,8 +1,9 @@
 # lotta_add_plugin(<target> EFFECT <source> LIBRARIES <libs...> [OUTPUT_DIRECTORY <dir>]
-#                  [KEEP_LOADED] [LV2_URI <uri>])
+#                  [KEEP_LOADED] [LV2_URI <uri>] [CLAP_ID <id>])
 # Builds a VST 2 plug-in from the product's entry points and one source that makes the effect
 # (NewEffect). Only the three entry points leave the library. With LV2_URI, Linux builds also
-# make the LV2 bundle <dir>/<target>.lv2 (see lotta_add_lv2_bundle). LIBRARIES must name one editor
+# make the LV2 bundle <dir>/<target>.lv2 (see lotta_add_lv2_bundle). With CLAP_ID, every build
+# also makes <dir>/<target>.clap (see lotta_add_clap_plugin). LIBRARIES must name one editor
 # seam (lotta_editor_null or lotta_editor_platform). KEEP_LOADED marks the library to stay
 # mapped after a host's dlclose, which the platform editor needs: Cairo, pixman, fontconfig and
 # Xlib keep state from their own start-up that unloading them would lose or leave dangling.
@@ -12,7 +13,8 @@ set(LOTTA_HOSTED_EFFECT_SOURCES ${LOTTA_PRODUCT_DIR}/hosted_effect.cpp
     ${LOTTA_PRODUCT_DIR}/parameter_steps.cpp)
 
 function(lotta_add_plugin target)
-  cmake_parse_arguments(ARG "KEEP_LOADED" "EFFECT;OUTPUT_DIRECTORY;LV2_URI" "LIBRARIES" ${ARGN})
+  cmake_parse_arguments(ARG "KEEP_LOADED" "EFFECT;OUTPUT_DIRECTORY;LV2_URI;CLAP_ID" "LIBRARIES"
+                        ${ARGN})
   if(NOT ARG_OUTPUT_DIRECTORY)
     set(ARG_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
   endif()
@@ -37,6 +39,10 @@ function(lotta_add_plugin target)
       lotta_add_lv2_bundle(${target} ${ARG_LV2_URI} ${ARG_OUTPUT_DIRECTORY} ${ARG_EFFECT}
                            ${ARG_LIBRARIES})
     endif()
+  endif()
+  if(ARG_CLAP_ID)
+    lotta_add_clap_plugin(${target} ${ARG_CLAP_ID} ${ARG_OUTPUT_DIRECTORY} ${ARG_EFFECT}
+                          ${ARG_LIBRARIES})
   endif()
 endfunction()
 
@@ -81,4 +87,33 @@ function(lotta_add_lv2_bundle target uri dir effect)
   add_dependencies(${target}_lv2 ${target}_lv2_ttl)
   set_property(TARGET ${target}_lv2 PROPERTY LOTTA_LV2_BUNDLE ${bundle})
   set_property(TARGET ${target}_lv2 PROPERTY LOTTA_LV2_URI ${uri})
+endfunction()
+
+# lotta_add_clap_plugin(<target> <id> <dir> <effect source> <libs...>)
+# The same effect as a CLAP plug-in: <target>_clap builds <dir>/<target>.clap, a module that
+# exports only the data object clap_entry. The id is the plug-in's for good: hosts keep it in
+# their sessions.
+function(lotta_add_clap_plugin target id dir effect)
+  set(libraries ${ARGN})
+  set(clap ${LOTTA_PRODUCT_DIR}/clap)
+  # A module, not a shared library: no import library, which on Windows would take the
+  # VST 2 DLL's name.
+  add_library(${target}_clap MODULE ${clap}/clap_entry.cpp ${clap}/clap_plugin.cpp
+              ${clap}/clap_plugin_extensions.cpp ${clap}/clap_ports.cpp ${clap}/clap_params.cpp
+              ${clap}/clap_streams.cpp ${clap}/clap_time.cpp ${LOTTA_HOSTED_EFFECT_SOURCES}
+              ${effect})
+  target_compile_definitions(${target}_clap PRIVATE LOTTA_CLAP_ID="${id}"
+                                                    LOTTA_CLAP_VERSION="${PROJECT_VERSION}")
+  target_link_libraries(${target}_clap PRIVATE ${libraries} lotta_warnings)
+  set_target_properties(${target}_clap PROPERTIES PREFIX "" OUTPUT_NAME ${target} SUFFIX .clap
+                        LIBRARY_OUTPUT_DIRECTORY ${dir} RUNTIME_OUTPUT_DIRECTORY ${dir})
+  target_link_options(${target}_clap PRIVATE $<$<CONFIG:Release,MinSizeRel>:-s>)
+  if(WIN32)
+    target_sources(${target}_clap PRIVATE ${clap}/clap_exports.def)
+  else()
+    set(map ${clap}/clap_exports.map)
+    target_link_options(${target}_clap PRIVATE -Wl,--version-script=${map} -Wl,--no-undefined)
+    set_property(TARGET ${target}_clap APPEND PROPERTY LINK_DEPENDS ${map})
+  endif()
+  set_property(TARGET ${target}_clap PROPERTY LOTTA_CLAP_ID ${id})
 endfunction()
