@@ -1,9 +1,9 @@
 # Where things go on install, and the packages CPack makes from that.
 #   Linux:   <prefix>/lib/vst/lotta_router.so, <prefix>/lib/lv2/lotta_router.lv2/ (the bundle:
-#            manifest.ttl, lotta_router.ttl, lotta_router.so), <prefix>/bin/vst2host,
-#            <prefix>/share/doc/lotta_router/README.md
-#   Windows: the DLL, vst2host.exe and a short text at the top of the folder, as users unzip
-#            it straight into their VST folder or anywhere else.
+#            manifest.ttl, lotta_router.ttl, lotta_router.so), <prefix>/lib/clap/lotta_router.clap,
+#            <prefix>/bin/vst2host, <prefix>/share/doc/lotta_router/README.md
+#   Windows: the DLL, the .clap, vst2host.exe and a short text at the top of the folder, as users
+#            unzip it straight into their plug-in folders or anywhere else.
 include(GNUInstallDirs)
 # Installing and packaging take what the build made; they do not build first (so the package
 # test, run by CTest, never starts a build of its own).
@@ -11,6 +11,9 @@ set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
 
 if(WIN32)
   install(TARGETS lotta_router RUNTIME DESTINATION . LIBRARY DESTINATION .)
+  if(TARGET lotta_router_clap)
+    install(TARGETS lotta_router_clap LIBRARY DESTINATION .)
+  endif()
   if(TARGET vst2host)
     install(TARGETS vst2host RUNTIME DESTINATION .)
   endif()
@@ -26,6 +29,10 @@ else()
     install(FILES ${bundle}/manifest.ttl ${bundle}/lotta_router.ttl
             DESTINATION lib/lv2/lotta_router.lv2)
   endif()
+  # lib/clap under /usr is where Linux CLAP hosts look (and ~/.clap, CLAP_PATH).
+  if(TARGET lotta_router_clap)
+    install(TARGETS lotta_router_clap LIBRARY DESTINATION lib/clap)
+  endif()
   if(TARGET vst2host)
     install(TARGETS vst2host RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()
@@ -35,7 +42,7 @@ endif()
 set(CPACK_PACKAGE_NAME lotta_router)
 set(CPACK_PACKAGE_VENDOR Kelvane)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "Kelvane_Lotta router: a VST 2 and LV2 effect that copies inputs 1/2 to any of eight stereo buses")
+    "Kelvane_Lotta router: a VST 2, LV2 and CLAP effect that copies inputs 1/2 to any of eight stereo buses")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CHECKSUM SHA256)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)

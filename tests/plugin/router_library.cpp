@@ -4,10 +4,6 @@
 
 #include <string>
 
-namespace {
-
-// The build system knows the DLL by its path on the build machine; Wine shows that file
-// system as drive Z:.
 std::string HostPath(std::string path) {
 #ifdef _WIN32
     if (!path.empty() && path.front() == '/') path = "Z:" + path;
@@ -17,8 +13,6 @@ std::string HostPath(std::string path) {
 #endif
     return path;
 }
-
-}  // namespace
 
 RouterLibrary& RouterLibrary::Get() {
     // Never destroyed: see library_.

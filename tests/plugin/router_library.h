@@ -3,10 +3,15 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "tools/plugin_loader/plugin_library.h"
 
 using vst2host::PluginEntry;
+
+// A path the build system gives, as the test program sees it: unchanged on Linux; under Wine,
+// which shows the build machine's file system as drive Z:, that drive and backslashes.
+std::string HostPath(std::string path);
 
 class RouterLibrary {
   public:
