@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the tests that run the plug-in on several threads at once (audio, automation, state
-# calls; the LV2 build's save during run) with ThreadSanitizer in build-tsan, and runs them; any race report fails the run.
+# calls; the LV2 build's save during run, the CLAP build's during process) with ThreadSanitizer in build-tsan, and runs them; any race report fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs="${JOBS:-$(nproc)}"
@@ -22,4 +22,6 @@ fi
   --gtest_filter='FftTables.TwoRuntimesConstructedAtOnceShareCompleteTables'
 # The LV2 build: a state save while run() runs on another thread.
 "${run[@]}" build-tsan/tests/product/lv2/lv2_plugin_tests --gtest_filter='Lv2State.SaveWhileRun*'
+# The CLAP build: a state save while process() runs on another thread.
+"${run[@]}" build-tsan/tests/product/clap/clap_plugin_tests --gtest_filter='ClapState.SaveWhile*'
 echo "ThreadSanitizer: no race reported"

@@ -21,6 +21,9 @@
 #ifdef LOTTA_ROUTER_LV2_PATH
 #include <lv2/core/lv2.h>
 #endif
+#ifdef LOTTA_ROUTER_CLAP_PATH
+#include "tests/bench/clap_runner.h"
+#endif
 
 namespace {
 
@@ -155,6 +158,13 @@ void Lv2Router(benchmark::State&, int, int) {}
 constexpr bool kHaveLv2 = false;
 #endif
 
+#ifdef LOTTA_ROUTER_CLAP_PATH
+constexpr bool kHaveClap = true;
+#else
+void ClapRouter(benchmark::State&, int, int, bool) {}
+constexpr bool kHaveClap = false;
+#endif
+
 constexpr int kFrames[] = {32, 512, 4096};
 constexpr const char* kPrecisions[] = {"float", "double"};
 constexpr const char* kBusNames[] = {"off", "on", "alternating"};
@@ -179,6 +189,10 @@ void Register() {
                 benchmark::RegisterBenchmark(Name("router", precision, frames, buses).c_str(),
                                              isFloat ? Router<float> : Router<double>, frames,
                                              buses);
+                if (kHaveClap) {
+                    benchmark::RegisterBenchmark(Name("clap", precision, frames, buses).c_str(),
+                                                 ClapRouter, frames, buses, !isFloat);
+                }
                 // LV2 has 32-bit ports only.
                 if (kHaveLv2 && isFloat) {
                     benchmark::RegisterBenchmark(Name("lv2", precision, frames, buses).c_str(),
@@ -223,6 +237,23 @@ int main(int argc, char** argv) {
                 const double run = collector.Time(Name("lv2", "float", frames, buses));
                 std::printf("%8d %10s %12s %12.1f %12.1f %12.2f\n", frames, "float",
                             kBusNames[buses], run, copy, run / copy);
+            }
+        }
+    }
+    if (kHaveClap) {
+        std::printf(
+            "\nThe CLAP build's process() against the same copy (median real time per call, "
+            "ns)\n");
+        std::printf("%8s %10s %12s %12s %12s %12s\n", "frames", "precision", "buses",
+                    "clap process", "copy", "process/copy");
+        for (int frames : kFrames) {
+            for (const char* precision : kPrecisions) {
+                const double copy = collector.Time(Name("copy", precision, frames));
+                for (int buses : {kAllOff, kAllOn, kAlternating}) {
+                    const double run = collector.Time(Name("clap", precision, frames, buses));
+                    std::printf("%8d %10s %12s %12.1f %12.1f %12.2f\n", frames, precision,
+                                kBusNames[buses], run, copy, run / copy);
+                }
             }
         }
     }
