@@ -10,6 +10,7 @@
 
 #include "tests/plugin/scripted_host.h"
 #include "tests/product/clap/clap_test_host.h"
+#include "tests/product/clap/new_counter.h"
 
 namespace {
 
@@ -164,7 +165,12 @@ void Differential(const ProcessCase& c) {
         process.in_events = events.Input();
         for (clap_audio_buffer& b : inputs) b.constant_mask = rng();  // a hint, to be ignored
         for (clap_audio_buffer& b : outputs) b.constant_mask = ~0ull;
-        ASSERT_EQ(clap.plugin()->process(clap.plugin(), &process), CLAP_PROCESS_CONTINUE);
+        const int allocations = NewCalls();
+        CountNew(true);
+        const clap_process_status status = clap.plugin()->process(clap.plugin(), &process);
+        CountNew(false);
+        ASSERT_EQ(status, CLAP_PROCESS_CONTINUE);
+        ASSERT_EQ(NewCalls(), allocations) << "process allocated in block " << block;
         for (const clap_audio_buffer& b : outputs) EXPECT_EQ(b.constant_mask, 0u);
 
         // The VST 2 host: one call up to each change, then the change.
