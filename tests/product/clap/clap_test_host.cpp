@@ -188,7 +188,7 @@ ClapInStream::ClapInStream(std::vector<uint8_t> data, size_t step, size_t failAt
         if (self->read >= self->failAt) return -1;
         const size_t n = static_cast<size_t>(
             std::min<uint64_t>({size, self->step, self->bytes.size() - self->read}));
-        std::memcpy(data, self->bytes.data() + self->read, n);
+        if (n > 0) std::memcpy(data, self->bytes.data() + self->read, n);
         self->read += n;
         return static_cast<int64_t>(n);
     };
