@@ -2,8 +2,9 @@
 #   Linux:   <prefix>/lib/vst/lotta_router.so, <prefix>/lib/lv2/lotta_router.lv2/ (the bundle:
 #            manifest.ttl, lotta_router.ttl, lotta_router.so),
 #            <prefix>/lib/vst3/lotta_router.vst3/Contents/x86_64-linux/lotta_router.so,
+#            <prefix>/lib/clap/lotta_router.clap,
 #            <prefix>/bin/vst2host, <prefix>/share/doc/lotta_router/README.md
-#   Windows: the DLL, vst2host.exe and a short text at the top of the folder, as users unzip
+#   Windows: the DLL, the .clap, vst2host.exe and a short text at the top of the folder, as users unzip
 #            it straight into their VST folder or anywhere else; beside them the VST 3 bundle,
 #            lotta_router.vst3/Contents/x86_64-win (or x86-win)/lotta_router.vst3.
 include(GNUInstallDirs)
@@ -13,6 +14,9 @@ set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
 
 if(WIN32)
   install(TARGETS lotta_router RUNTIME DESTINATION . LIBRARY DESTINATION .)
+  if(TARGET lotta_router_clap)
+    install(TARGETS lotta_router_clap LIBRARY DESTINATION .)
+  endif()
   if(TARGET vst2host)
     install(TARGETS vst2host RUNTIME DESTINATION .)
   endif()
@@ -38,6 +42,10 @@ else()
     install(TARGETS lotta_router_vst3
             LIBRARY DESTINATION lib/vst3/lotta_router.vst3/Contents/${arch})
   endif()
+  # lib/clap under /usr is where Linux CLAP hosts look (and ~/.clap, CLAP_PATH).
+  if(TARGET lotta_router_clap)
+    install(TARGETS lotta_router_clap LIBRARY DESTINATION lib/clap)
+  endif()
   if(TARGET vst2host)
     install(TARGETS vst2host RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()
@@ -47,7 +55,7 @@ endif()
 set(CPACK_PACKAGE_NAME lotta_router)
 set(CPACK_PACKAGE_VENDOR Kelvane)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "Kelvane_Lotta router: a VST 2, VST 3 and LV2 effect that copies inputs 1/2 to any of eight stereo buses")
+    "Kelvane_Lotta router: a VST 2, VST 3, LV2 and CLAP effect that copies inputs 1/2 to any of eight stereo buses")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CHECKSUM SHA256)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)

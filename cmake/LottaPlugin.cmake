@@ -1,10 +1,11 @@
 # lotta_add_plugin(<target> EFFECT <source> LIBRARIES <libs...> [OUTPUT_DIRECTORY <dir>]
-#                  [KEEP_LOADED] [LV2_URI <uri>] [VST3_CLASS_ID <32 hex digits>])
+#                  [KEEP_LOADED] [LV2_URI <uri>] [VST3_CLASS_ID <32 hex digits>] [CLAP_ID <id>])
 # Builds a VST 2 plug-in from the product's entry points and one source that makes the effect
 # (NewEffect). Only the three entry points leave the library. With LV2_URI, Linux builds also
-# make the LV2 bundle <dir>/<target>.lv2 (see lotta_add_lv2_bundle). LIBRARIES must name one editor
-# seam (lotta_editor_null or lotta_editor_platform). With VST3_CLASS_ID, every build also makes the
-# VST 3 bundle <dir>/<target>.vst3 (see lotta_add_vst3_bundle). KEEP_LOADED marks the library to stay
+# make the LV2 bundle <dir>/<target>.lv2 (see lotta_add_lv2_bundle). With VST3_CLASS_ID, every
+# build also makes the VST 3 bundle <dir>/<target>.vst3 (see lotta_add_vst3_bundle); with CLAP_ID,
+# <dir>/<target>.clap (see lotta_add_clap_plugin). LIBRARIES must name one editor seam
+# (lotta_editor_null or lotta_editor_platform). KEEP_LOADED marks the library to stay
 # mapped after a host's dlclose, which the platform editor needs: Cairo, pixman, fontconfig and
 # Xlib keep state from their own start-up that unloading them would lose or leave dangling.
 get_filename_component(LOTTA_PRODUCT_DIR ${CMAKE_CURRENT_LIST_DIR}/../product ABSOLUTE)
@@ -33,7 +34,7 @@ endfunction()
 cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL lotta_write_plugin_list)
 
 function(lotta_add_plugin target)
-  cmake_parse_arguments(ARG "KEEP_LOADED" "EFFECT;OUTPUT_DIRECTORY;LV2_URI;VST3_CLASS_ID"
+  cmake_parse_arguments(ARG "KEEP_LOADED" "EFFECT;OUTPUT_DIRECTORY;LV2_URI;VST3_CLASS_ID;CLAP_ID"
                         "LIBRARIES" ${ARGN})
   if(NOT ARG_OUTPUT_DIRECTORY)
     set(ARG_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
@@ -67,6 +68,10 @@ function(lotta_add_plugin target)
   endif()
   if(ARG_VST3_CLASS_ID)
     lotta_add_vst3_bundle(${target} ${ARG_VST3_CLASS_ID} ${ARG_OUTPUT_DIRECTORY} ${ARG_EFFECT}
+                          ${ARG_LIBRARIES})
+  endif()
+  if(ARG_CLAP_ID)
+    lotta_add_clap_plugin(${target} ${ARG_CLAP_ID} ${ARG_OUTPUT_DIRECTORY} ${ARG_EFFECT}
                           ${ARG_LIBRARIES})
   endif()
 endfunction()
@@ -181,4 +186,43 @@ function(lotta_add_vst3_bundle target classId dir effect)
   set_property(TARGET ${target}_vst3 PROPERTY LOTTA_VST3_BUNDLE ${dir}/${target}.vst3)
   set_property(TARGET ${target}_vst3 PROPERTY LOTTA_VST3_ARCH ${arch})
   set_property(TARGET ${target}_vst3 PROPERTY LOTTA_VST3_CLASS_ID ${classId})
+  if(WIN32)
+    lotta_list_plugin(${target}_vst3 "VST 3" ${dir}/${target}.vst3 "%LOCALAPPDATA%/Programs/Common/VST3")
+  else()
+    lotta_list_plugin(${target}_vst3 "VST 3" ${dir}/${target}.vst3 ~/.vst3)
+  endif()
+endfunction()
+
+# lotta_add_clap_plugin(<target> <id> <dir> <effect source> <libs...>)
+# The same effect as a CLAP plug-in: <target>_clap builds <dir>/<target>.clap, a module that
+# exports only the data object clap_entry. The id is the plug-in's for good: hosts keep it in
+# their sessions.
+function(lotta_add_clap_plugin target id dir effect)
+  set(libraries ${ARGN})
+  set(clap ${LOTTA_PRODUCT_DIR}/clap)
+  # A module, not a shared library: no import library, which on Windows would take the
+  # VST 2 DLL's name.
+  add_library(${target}_clap MODULE ${clap}/clap_entry.cpp ${clap}/clap_plugin.cpp
+              ${clap}/clap_plugin_extensions.cpp ${clap}/clap_ports.cpp ${clap}/clap_params.cpp
+              ${clap}/clap_streams.cpp ${clap}/clap_time.cpp ${LOTTA_HOSTED_EFFECT_SOURCES}
+              ${effect})
+  target_compile_definitions(${target}_clap PRIVATE LOTTA_CLAP_ID="${id}"
+                                                    LOTTA_CLAP_VERSION="${PROJECT_VERSION}")
+  target_link_libraries(${target}_clap PRIVATE ${libraries} lotta_warnings)
+  set_target_properties(${target}_clap PROPERTIES PREFIX "" OUTPUT_NAME ${target} SUFFIX .clap
+                        LIBRARY_OUTPUT_DIRECTORY ${dir} RUNTIME_OUTPUT_DIRECTORY ${dir})
+  target_link_options(${target}_clap PRIVATE $<$<CONFIG:Release,MinSizeRel>:-s>)
+  if(WIN32)
+    target_sources(${target}_clap PRIVATE ${clap}/clap_exports.def)
+  else()
+    set(map ${clap}/clap_exports.map)
+    target_link_options(${target}_clap PRIVATE -Wl,--version-script=${map} -Wl,--no-undefined)
+    set_property(TARGET ${target}_clap APPEND PROPERTY LINK_DEPENDS ${map})
+  endif()
+  set_property(TARGET ${target}_clap PROPERTY LOTTA_CLAP_ID ${id})
+  if(WIN32)
+    lotta_list_plugin(${target}_clap CLAP $<TARGET_FILE:${target}_clap> "%LOCALAPPDATA%/Programs/Common/CLAP")
+  else()
+    lotta_list_plugin(${target}_clap CLAP $<TARGET_FILE:${target}_clap> ~/.clap)
+  endif()
 endfunction()

@@ -178,10 +178,7 @@ void HostedEffect::Run(Sample* const* inputs, Sample* const* outputs, uint32_t f
             in[c] = inputs && inputs[c] ? inputs[c] + done : nullptr;
         for (uint32_t c = 0; c < outputs_; ++c)
             out[c] = outputs && outputs[c] ? outputs[c] + done : nullptr;
-        if (time && done > 0) {
-            pieceTime_ = *time;
-            Advance(pieceTime_, done, sampleRate_);
-        }
+        if (time && done > 0) pieceTime_ = TimeAfter(*time, done);
         const auto count = static_cast<int32_t>(end - done);
         if constexpr (std::is_same_v<Sample, float>) {
             effect_->processReplacing(effect_, in.data(), out.data(), count);
@@ -191,6 +188,12 @@ void HostedEffect::Run(Sample* const* inputs, Sample* const* outputs, uint32_t f
         done = end;
     }
     processing_.store(std::thread::id(), std::memory_order_relaxed);
+}
+
+VstTimeInfo HostedEffect::TimeAfter(const VstTimeInfo& time, uint32_t frames) const {
+    VstTimeInfo later = time;
+    Advance(later, frames, sampleRate_);
+    return later;
 }
 
 void HostedEffect::Process(float* const* inputs, float* const* outputs, uint32_t frames,

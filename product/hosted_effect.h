@@ -78,6 +78,8 @@ class HostedEffect {
     // [audio] The same in 64-bit; only when CanDouble().
     void Process(double* const* inputs, double* const* outputs, uint32_t frames,
                  std::span<const ParameterChange> changes, const VstTimeInfo* time);
+    // [any] time as a piece starting frames later sees it: moved on while the transport plays.
+    VstTimeInfo TimeAfter(const VstTimeInfo& time, uint32_t frames) const;
 
   private:
     HostedEffect() = default;

@@ -25,6 +25,7 @@ tests=(
   ardour qtractor dpf-plugins-vst
   # The LV2 tests: lilv for the test host and lv2apply, and the Turtle validator.
   liblilv-dev lilv-utils sordi
+  clang-14  # the CLAP records' pinned layouts compiled for the targets no build here makes
 )
 cross=(g++-mingw-w64-i686 g++-mingw-w64-x86-64)
 # Wine with user-mode emulation for machines whose kernel runs no 32-bit x86 code.

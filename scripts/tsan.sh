@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the tests that run the plug-in on several threads at once (audio, automation, state
-# calls; the LV2 build's save during run; the VST 3 build's state calls during process) with ThreadSanitizer in build-tsan, and runs them; any race report fails the run.
+# calls; the LV2 build's save during run; the VST 3 build's state calls and the CLAP
+# build's save during process) with ThreadSanitizer in build-tsan, and runs them; any race report fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs="${JOBS:-$(nproc)}"
@@ -25,4 +26,6 @@ fi
 # The VST 3 build: state saves and loads while process() runs on another thread.
 "${run[@]}" build-tsan/tests/product/vst3/vst3_plugin_tests \
   --gtest_filter='Vst3State.SavesAndLoadsWhileAnotherThreadProcesses'
+# The CLAP build: a state save while process() runs on another thread.
+"${run[@]}" build-tsan/tests/product/clap/clap_plugin_tests --gtest_filter='ClapState.SaveWhile*'
 echo "ThreadSanitizer: no race reported"

@@ -21,8 +21,13 @@
 #ifdef LOTTA_ROUTER_LV2_PATH
 #include <lv2/core/lv2.h>
 #endif
+<<<<<<< HEAD
 #ifdef LOTTA_ROUTER_VST3_PATH
 #include "tests/bench/vst3_router.h"
+=======
+#ifdef LOTTA_ROUTER_CLAP_PATH
+#include "tests/bench/clap_runner.h"
+>>>>>>> clap
 #endif
 
 namespace {
@@ -158,11 +163,19 @@ void Lv2Router(benchmark::State&, int, int) {}
 constexpr bool kHaveLv2 = false;
 #endif
 
+<<<<<<< HEAD
 #ifdef LOTTA_ROUTER_VST3_PATH
 constexpr bool kHaveVst3 = true;
 #else
 void Vst3Router(benchmark::State&, int, int, bool) {}
 constexpr bool kHaveVst3 = false;
+=======
+#ifdef LOTTA_ROUTER_CLAP_PATH
+constexpr bool kHaveClap = true;
+#else
+void ClapRouter(benchmark::State&, int, int, bool) {}
+constexpr bool kHaveClap = false;
+>>>>>>> clap
 #endif
 
 constexpr int kFrames[] = {32, 512, 4096};
@@ -189,6 +202,10 @@ void Register() {
                 benchmark::RegisterBenchmark(Name("router", precision, frames, buses).c_str(),
                                              isFloat ? Router<float> : Router<double>, frames,
                                              buses);
+                if (kHaveClap) {
+                    benchmark::RegisterBenchmark(Name("clap", precision, frames, buses).c_str(),
+                                                 ClapRouter, frames, buses, !isFloat);
+                }
                 // LV2 has 32-bit ports only.
                 if (kHaveLv2 && isFloat) {
                     benchmark::RegisterBenchmark(Name("lv2", precision, frames, buses).c_str(),
@@ -240,17 +257,30 @@ int main(int argc, char** argv) {
             }
         }
     }
+<<<<<<< HEAD
     if (kHaveVst3) {
         std::printf(
             "\nThe VST 3 build's process() against the same copy (median real time per call, "
             "ns)\n");
         std::printf("%8s %10s %12s %12s %12s %12s\n", "frames", "precision", "buses", "process",
                     "copy", "process/copy");
+=======
+    if (kHaveClap) {
+        std::printf(
+            "\nThe CLAP build's process() against the same copy (median real time per call, "
+            "ns)\n");
+        std::printf("%8s %10s %12s %12s %12s %12s\n", "frames", "precision", "buses",
+                    "clap process", "copy", "process/copy");
+>>>>>>> clap
         for (int frames : kFrames) {
             for (const char* precision : kPrecisions) {
                 const double copy = collector.Time(Name("copy", precision, frames));
                 for (int buses : {kAllOff, kAllOn, kAlternating}) {
+<<<<<<< HEAD
                     const double run = collector.Time(Name("vst3", precision, frames, buses));
+=======
+                    const double run = collector.Time(Name("clap", precision, frames, buses));
+>>>>>>> clap
                     std::printf("%8d %10s %12s %12.1f %12.1f %12.2f\n", frames, precision,
                                 kBusNames[buses], run, copy, run / copy);
                 }

@@ -4,8 +4,6 @@
 
 #include <string>
 
-// The build system knows the DLL by its path on the build machine; Wine shows that file
-// system as drive Z:.
 std::string HostPath(std::string path) {
 #ifdef _WIN32
     if (!path.empty() && path.front() == '/') path = "Z:" + path;

@@ -9,7 +9,8 @@
 
 using vst2host::PluginEntry;
 
-// A build machine's path as the test program sees it: under Wine, drive Z: with backslashes.
+// A path the build system gives, as the test program sees it: unchanged on Linux; under Wine,
+// which shows the build machine's file system as drive Z:, that drive and backslashes.
 std::string HostPath(std::string path);
 
 class RouterLibrary {
