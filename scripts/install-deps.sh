@@ -63,6 +63,82 @@ missing_packages() {
   done
 }
 
+# Debian's mirrors are sometimes mid-sync and one index fails to download ("File has
+# unexpected size ... Mirror sync in progress?"). Retry a few times, unless an attempt fails
+# exactly as the one before (a stale file served again: waiting does not help); if an index
+# still fails, the other lists are fresh, so try the install anyway and let it decide.
+update_lists() {
+  local errors previous="" attempt
+  errors=$(mktemp)
+  for attempt in 1 2 3 4; do
+    if $sudo apt-get update -qq "${lockWait[@]}" 2>"$errors"; then
+      cat "$errors" >&2
+      break
+    fi
+    cat "$errors" >&2
+    if [ "$attempt" = 4 ] || [ "$(cat "$errors")" = "$previous" ]; then
+      echo "install-deps.sh: apt-get update failed $attempt times; installing from the lists it has" >&2
+      break
+    fi
+    previous=$(cat "$errors")
+    sleep $((attempt * 10))
+  done
+  rm -f "$errors"
+}
+
+source "$(dirname "$0")/apt-skew.sh"
+# When the install failed while an index failed to download or its check (a stale i386 file
+# the mirror keeps serving: retrying does not help), amd64 may hold a library at a version
+# that i386 cannot match from the indexes apt has. Then install once more with apt
+# preferring the releases whose indexes are all whole (for this command only: the machine's
+# own apt configuration stays as it is), so both architectures take a version a verified
+# index offers for each. Nothing from the failed index is installed, and nothing unverified:
+# every package still comes from an index checked against its signed Release file. The cost,
+# amd64 libraries kept below a security update, is printed one line each. Returns 1, having
+# installed nothing, when no index failed that way or when that install would remove packages.
+install_from_whole_indexes() {
+  local dir status=0
+  dir=$(mktemp -d)
+  apt-get indextargets --no-release-info 'Identifier: Packages' >"$dir/configured"
+  apt-get indextargets 'Identifier: Packages' >"$dir/present"
+  skew_failed_indexes "$dir/configured" "$dir/present" >"$dir/failed"
+  if [ ! -s "$dir/failed" ]; then
+    rm -rf "$dir"
+    return 1
+  fi
+  local site index arch
+  while read -r site index arch; do
+    echo "install-deps.sh: the $arch index of $index ($site) failed to download or its check;" \
+         "nothing from it is installed"
+  done <"$dir/failed"
+  # The machine's own preferences file, if any, still counts after the pins.
+  local own=""
+  eval "$(apt-config shell own Dir::Etc::Preferences/f)"
+  { skew_preferences "$dir/configured" "$dir/present"; cat "$own" 2>/dev/null || true; } \
+    >"$dir/preferences"
+  local options=(--no-install-recommends --allow-downgrades
+                 -o Dir::Etc::Preferences="$dir/preferences")
+  if ! apt-get -s install "${options[@]}" "${missing[@]}" >"$dir/simulation" 2>&1; then
+    echo "install-deps.sh: preferring the whole indexes does not resolve the install either" >&2
+    rm -rf "$dir"
+    return 1
+  fi
+  # Each package's usual candidate, without the pins, to tell what they move.
+  awk '$1 == "Inst" || $1 == "Remv" { n = $2; sub(/:.*/, "", n); print n }' \
+    "$dir/simulation" | sort -u | xargs -r apt-cache policy >"$dir/policy"
+  echo "install-deps.sh: installing from the whole indexes instead, preferring their versions" \
+       "for this install only:"
+  if ! skew_report "$dir/failed" "$dir/simulation" "$dir/policy"; then
+    echo "install-deps.sh: not installing that way, since it would remove packages" >&2
+    rm -rf "$dir"
+    return 1
+  fi
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${lockWait[@]}" \
+    "${options[@]}" "${missing[@]}" || status=$?
+  rm -rf "$dir"
+  return $status
+}
+
 missing_packages
 if [ ${#missing[@]} -eq 0 ]; then
   exit 0
@@ -70,27 +146,24 @@ fi
 
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+# Other work on the machine may be using apt: wait for it rather than fail.
+lockWait=(-o DPkg::Lock::Timeout=600)
+
 echo "Installing: ${missing[*]}"
-# 32-bit Wine comes from the i386 architecture.
+# 32-bit Wine comes from the i386 architecture. The lists are brought up to date before it is
+# added too: when an i386 index then fails, apt keeps that release's earlier lists (its amd64
+# security updates stay known) instead of having none of it.
 if [ $needI386 = 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  update_lists
   $sudo dpkg --add-architecture i386
 fi
-# Debian's mirrors are sometimes mid-sync and one index fails to download ("File has
-# unexpected size ... Mirror sync in progress?"). Retry a few times; if an index still fails,
-# the other lists are fresh, so try the install anyway and let it decide.
-for attempt in 1 2 3 4; do
-  if $sudo apt-get update -qq; then
-    break
-  fi
-  if [ "$attempt" = 4 ]; then
-    echo "install-deps.sh: apt-get update failed 4 times; installing from the lists it has" >&2
-    break
-  fi
-  sleep $((attempt * 10))
-done
+update_lists
 status=0
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
-  "${missing[@]}" || status=$?
+  "${lockWait[@]}" "${missing[@]}" || status=$?
+if [ $status -ne 0 ] && install_from_whole_indexes; then
+  status=0
+fi
 if [ $status -ne 0 ]; then
   missing_packages
   echo "install-deps.sh: could not install: ${missing[*]} (apt-get exit status $status)" >&2

@@ -80,6 +80,13 @@ windows_tests() {
   # (a prefix's desktop keeps the display it started with; the window tests see the server
   # is shared and use it), stopped once the prefix's Wine server has ended.
   export WINEPREFIX="$root/$1/wineprefix" WINEDEBUG=-all
+  # A 64-bit prefix made while 32-bit Wine was missing has no 32-bit system and answers 32-bit
+  # programs "could not load kernel32.dll": make it afresh.
+  if [ "$1" = build-win-i686 ] && grep -qx '#arch=win64' "$WINEPREFIX/system.reg" 2>/dev/null &&
+     [ ! -e "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
+    echo "NOTE: $WINEPREFIX was made without 32-bit Wine; making it afresh"
+    rm -rf "$WINEPREFIX"
+  fi
   scripts/with-xvfb.sh bash -c '
     set -eu
     # Create the prefix once, then keep one server for all test programs, gone a few seconds
