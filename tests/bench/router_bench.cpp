@@ -155,7 +155,7 @@ void Lv2Router(benchmark::State&, int, int) {}
 constexpr bool kHaveLv2 = false;
 #endif
 
-constexpr int kFrames[] = {32, 512, 4096};
+constexpr int kFrames[] = {32, 64, 512, 4096};
 constexpr const char* kPrecisions[] = {"float", "double"};
 constexpr const char* kBusNames[] = {"off", "on", "alternating"};
 
