@@ -1,6 +1,9 @@
 #include "effect/router.h"
 
+#include <bit>
+#include <cstdint>
 #include <string>
+#include <utility>
 
 #include "runtime/script_numbers.h"
 
@@ -11,53 +14,63 @@ constexpr int32_t kChannels = 16;
 constexpr int kLoopLimit = 1000000;
 constexpr int kSerializedSliders = 64;
 
-// The sample section below over a whole call: bus 1 silent when off, buses 2 to 8 their own
-// inputs when off, every enabled bus a guarded copy of inputs 1/2. The variables end as the
-// call's last frame would leave them, read before any copy can overwrite an input.
+// The routes for the switches in enabled (bit b - 1 for bus b): bus 1 silent when off,
+// buses 2 to 8 their own inputs when off, every enabled bus a guarded copy of inputs 1/2.
+void SetRoutes(ChannelRoute* routes, uint32_t enabled) {
+    for (int bus = 1; bus <= TZoltEffect::kBusCount; ++bus) {
+        const int32_t c = 2 * bus - 2;
+        if (enabled >> (bus - 1) & 1u) {
+            routes[c] = {ChannelRoute::kGuardedCopy, 0};
+            routes[c + 1] = {ChannelRoute::kGuardedCopy, 1};
+        } else if (bus > 1) {
+            routes[c] = {ChannelRoute::kCopy, static_cast<uint8_t>(c)};
+            routes[c + 1] = {ChannelRoute::kCopy, static_cast<uint8_t>(c + 1)};
+        } else {
+            routes[c] = routes[c + 1] = ChannelRoute{};
+        }
+    }
+}
+
+// The switches as bits, bit b - 1 for bus b. Compared as bits: 1.0 has one pattern, and no
+// NaN or other value shares it.
+template <size_t... kBus>
+inline __attribute__((always_inline)) uint32_t SwitchBits(TZoltEffect& effect,
+                                                          std::index_sequence<kBus...>) {
+    constexpr auto kOn = std::bit_cast<uint64_t>(1.0);
+    auto on = [&](size_t bus) {
+        return std::bit_cast<uint64_t>(LoadShared(effect.sliderValues[2 * bus + 1])) == kOn;
+    };
+    return ((static_cast<uint32_t>(on(kBus)) << kBus) | ...);
+}
+
+// The sample section below over a whole call. The variables end as the call's last frame
+// would leave them, read before any copy can overwrite an input.
 template <typename Sample>
 bool RouteCall(TZoltEffect& effect, Sample** inputs, Sample** outputs, int32_t channels,
                int32_t frames) {
     if (channels != kChannels) return false;
     if (frames == 0) return true;
-    ChannelRoute routes[kChannels];
-    for (int bus = 1; bus <= TZoltEffect::kBusCount; ++bus) {
-        const bool enabled = LoadShared(effect.sliderValues[2 * bus - 1]) == 1.0;
-        for (int side = 0; side < 2; ++side) {
-            ChannelRoute& route = routes[2 * bus - 2 + side];
-            if (enabled) {
-                route = {ChannelRoute::kGuardedCopy, static_cast<uint8_t>(side)};
-            } else if (bus > 1) {
-                route = {ChannelRoute::kCopy, static_cast<uint8_t>(2 * bus - 2 + side)};
-            }
-        }
+    const uint32_t enabled = SwitchBits(effect, std::make_index_sequence<TZoltEffect::kBusCount>());
+    if (enabled != effect.blockSwitches) {
+        SetRoutes(effect.blockRoutes, enabled);
+        effect.blockSwitches = enabled;
     }
+    // Inputs 1/2 at the last frame, read before any copy can overwrite them; the router
+    // leaves every channel's sample variable as the last frame does.
     const auto last = static_cast<size_t>(frames - 1);
+    auto lastOf = [&](int32_t c) { return inputs[c] ? static_cast<double>(inputs[c][last]) : 0.0; };
     double left = 0.0;
     double right = 0.0;
-    // A missing input buffer reads as silence, as in the per-frame loop.
-    auto lastOf = [&](int32_t c) { return inputs[c] ? static_cast<double>(inputs[c][last]) : 0.0; };
     GuardedStore(left, lastOf(0));
     GuardedStore(right, lastOf(1));
-    double lastFrame[kChannels];
-    for (int32_t c = 0; c < kChannels; ++c) {
-        switch (routes[c].kind) {
-            case ChannelRoute::kSilence:
-                lastFrame[c] = 0.0;
-                break;
-            case ChannelRoute::kGuardedCopy:
-                lastFrame[c] = routes[c].input == 0 ? left : right;
-                break;
-            case ChannelRoute::kCopy:
-                lastFrame[c] = lastOf(c);
-                break;
-        }
+    if (!effect.blockRouter.Route(effect.blockRoutes, inputs, outputs, kChannels, frames,
+                                  effect.samples)) {
+        return false;
     }
-    if (!effect.blockRouter.Route(routes, inputs, outputs, kChannels, frames)) return false;
     // The host-variable copies the sample section makes per frame need no repeat: the block
     // section has just made the same copy of the same values.
     effect.inputLeft = left;
     effect.inputRight = right;
-    for (int32_t c = 0; c < kChannels; ++c) effect.samples[c] = lastFrame[c];
     return true;
 }
 }  // namespace

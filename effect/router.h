@@ -43,5 +43,9 @@ class TZoltEffect : public TZolt {
     double slotIndex = 0.0;
     double inputLeft = 0.0;
     double inputRight = 0.0;
-    ChannelRouter blockRouter;  // [audio] the block path's copies
+    // [audio] The block path's copies, and the routes for the switches it last ran with (bit
+    // b - 1 for bus b; none before the first call).
+    ChannelRouter blockRouter;
+    ChannelRoute blockRoutes[2 * kBusCount];
+    uint32_t blockSwitches = ~0u;
 };

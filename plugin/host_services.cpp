@@ -6,8 +6,11 @@
 
 namespace {
 
-VstTimeInfo* TimeInfo(COrbel* adapter, int32_t filter) {
-    return adapter ? adapter->getTimeInfo(filter) : nullptr;
+template <int32_t kFilter>
+VstTimeInfo* TimeInfo(COrbel* adapter) {
+    static_assert((kFilter & COrbel::kBlockTimeFilter) == kFilter,
+                  "a process call's one time request must answer every query");
+    return adapter ? adapter->timeInfo(kFilter) : nullptr;
 }
 
 void Store(int32_t* out, int32_t value) {
@@ -65,32 +68,32 @@ int32_t getBlockSize(COrbel* adapter) {
 }
 
 double getTempo(COrbel* adapter) {
-    const VstTimeInfo* info = TimeInfo(adapter, kVstTempoValid);
+    const VstTimeInfo* info = TimeInfo<kVstTempoValid>(adapter);
     return info ? info->tempo : 0.0;
 }
 
 double getPpqPos(COrbel* adapter) {
-    const VstTimeInfo* info = TimeInfo(adapter, kVstPpqPosValid);
+    const VstTimeInfo* info = TimeInfo<kVstPpqPosValid>(adapter);
     return info ? info->ppqPos : 0.0;
 }
 
 double getBarStartPos(COrbel* adapter) {
-    const VstTimeInfo* info = TimeInfo(adapter, kVstBarsValid);
+    const VstTimeInfo* info = TimeInfo<kVstBarsValid>(adapter);
     return info ? info->barStartPos : 0.0;
 }
 
 int32_t isPlaying(COrbel* adapter) {
-    const VstTimeInfo* info = TimeInfo(adapter, kVstTransportPlaying);
+    const VstTimeInfo* info = TimeInfo<kVstTransportPlaying>(adapter);
     return info && (info->flags & kVstTransportPlaying) ? 1 : 0;
 }
 
 int32_t isRecording(COrbel* adapter) {
-    const VstTimeInfo* info = TimeInfo(adapter, kVstTransportRecording);
+    const VstTimeInfo* info = TimeInfo<kVstTransportRecording>(adapter);
     return info && (info->flags & kVstTransportRecording) ? 1 : 0;
 }
 
 int32_t getTimeSignature(COrbel* adapter, double* tempo, double* numerator, double* denominator) {
-    const VstTimeInfo* info = TimeInfo(adapter, kVstTimeSigValid | kVstTempoValid);
+    const VstTimeInfo* info = TimeInfo<kVstTimeSigValid | kVstTempoValid>(adapter);
     if (!info) return 0;
     if (tempo) *tempo = info->tempo;
     if (numerator) *numerator = info->timeSigNumerator;

@@ -26,8 +26,10 @@ int32_t setProgramsAreChunks(COrbel* adapter, int32_t flag);
 float getSampleRate(COrbel* adapter);
 int32_t getBlockSize(COrbel* adapter);
 
-// [any] Each asks the host afresh; 0 when the host gives no time record. The block section
-// calls them on [audio], the initialisation section asks for the tempo.
+// [any] 0 when the host gives no time record. Within a process call, on its thread, they all
+// read the one record the call's first query asked for (COrbel::timeInfo); elsewhere each
+// asks the host afresh. The block section calls them on [audio], the initialisation section
+// asks for the tempo.
 double getTempo(COrbel* adapter);
 double getPpqPos(COrbel* adapter);
 double getBarStartPos(COrbel* adapter);

@@ -4,6 +4,21 @@
 #include <cstddef>
 #include <cstring>
 
+// Brackets a process call: from here to its end this thread's time queries share one request.
+class COrbel::ProcessCall {
+  public:
+    explicit ProcessCall(COrbel& adapter) : adapter_(adapter) {
+        adapter_.blockTimeAsked_ = false;
+        adapter_.processThread_.store(std::this_thread::get_id(), std::memory_order_relaxed);
+    }
+    ~ProcessCall() { adapter_.processThread_.store(std::thread::id(), std::memory_order_relaxed); }
+    ProcessCall(const ProcessCall&) = delete;
+    ProcessCall& operator=(const ProcessCall&) = delete;
+
+  private:
+    COrbel& adapter_;
+};
+
 COrbel* createAdapter(TZolt* effectObject, const OrbelCallbacks& callbacks,
                       audioMasterCallback hostCallback, int32_t numPrograms, int32_t numParams) {
     if (!hostCallback || hostCallback(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) {
@@ -63,13 +78,22 @@ void COrbel::resume() {
 }
 
 void COrbel::processReplacing(float** inputs, float** outputs, int32_t sampleFrames) {
-    if (callbacks.processReplacing) callbacks.processReplacing(this, inputs, outputs, sampleFrames);
+    if (!callbacks.processReplacing) return;
+    const ProcessCall call(*this);
+    callbacks.processReplacing(this, inputs, outputs, sampleFrames);
 }
 
 void COrbel::processDoubleReplacing(double** inputs, double** outputs, int32_t sampleFrames) {
-    if (callbacks.processDoubleReplacing) {
-        callbacks.processDoubleReplacing(this, inputs, outputs, sampleFrames);
-    }
+    if (!callbacks.processDoubleReplacing) return;
+    const ProcessCall call(*this);
+    callbacks.processDoubleReplacing(this, inputs, outputs, sampleFrames);
+}
+
+VstTimeInfo* COrbel::askTime(int32_t filter, bool inBlock) {
+    if (!inBlock) return getTimeInfo(filter);
+    blockTime_ = getTimeInfo(kBlockTimeFilter);
+    blockTimeAsked_ = true;
+    return blockTime_;
 }
 
 void COrbel::setParameter(int32_t index, float value) {

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <thread>
 #include <vector>
 
 #include "plugin/audio_effect_x.h"
@@ -33,6 +34,20 @@ class COrbel : public AudioEffectX {
     // [audio & resumed]
     void processReplacing(float** inputs, float** outputs, int32_t sampleFrames) override;
     void processDoubleReplacing(double** inputs, double** outputs, int32_t sampleFrames) override;
+    // [any] The host's time record for a time query that needs filter. Inside a process call,
+    // on the thread that makes it, the call's first query asks the host with kBlockTimeFilter
+    // and every later one gets that record: the block section's questions share one request.
+    // Anywhere else (the initialisation section, other threads) each query asks afresh.
+    VstTimeInfo* timeInfo(int32_t filter) {
+        const bool inBlock =
+            processThread_.load(std::memory_order_relaxed) == std::this_thread::get_id();
+        return inBlock && blockTimeAsked_ ? blockTime_ : askTime(filter, inBlock);
+    }
+    // What the time queries ask for between them: tempo, position, bars, time signature,
+    // playing and recording.
+    static constexpr int32_t kBlockTimeFilter = kVstTempoValid | kVstPpqPosValid | kVstBarsValid |
+                                                kVstTimeSigValid | kVstTransportPlaying |
+                                                kVstTransportRecording;
     // [audio & resumed] Stores MIDI events in the ring; never allocates. A full ring keeps
     // the events it holds and drops (and counts) the ones that do not fit. Each event is
     // copied by at most the byte size it declares, never more than a ring record.
@@ -75,6 +90,17 @@ class COrbel : public AudioEffectX {
     std::vector<CBaseObject*> fontList;
     std::vector<VstMidiEvent> midiRing;
     OrbelCallbacks callbacks;
+
+  private:
+    class ProcessCall;
+    // The host's answer: the block's first request (kept for the block) or a fresh one.
+    VstTimeInfo* askTime(int32_t filter, bool inBlock);
+    // The thread inside a process call, or none. Only that thread reads or writes the two
+    // below, so a time query on another thread never sees a block's record.
+    std::atomic<std::thread::id> processThread_{};
+    bool blockTimeAsked_ = false;
+    VstTimeInfo* blockTime_ = nullptr;
+    static_assert(std::atomic<std::thread::id>::is_always_lock_free);
 };
 
 // [main] Asks the host for its version and builds the adapter; null when the host

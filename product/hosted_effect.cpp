@@ -100,7 +100,7 @@ intptr_t VSTCALLBACK HostedEffect::HostCallback(AEffect* effect, int32_t opcode,
             // VST 2 host without a transport.
             if (self->processing_.load(std::memory_order_relaxed) != std::this_thread::get_id())
                 return 0;
-            return self->timeKnown_ ? reinterpret_cast<intptr_t>(&self->pieceTime_) : 0;
+            return reinterpret_cast<intptr_t>(self->timeAnswer_);
         case audioMasterGetSampleRate:
             return static_cast<intptr_t>(self->sampleRate_);
         case audioMasterGetBlockSize:
@@ -160,8 +160,7 @@ template <typename Sample>
 void HostedEffect::Run(Sample* const* inputs, Sample* const* outputs, uint32_t frames,
                        std::span<const ParameterChange> changes, const VstTimeInfo* time,
                        std::vector<Sample*>& in, std::vector<Sample*>& out) {
-    if (time) pieceTime_ = *time;
-    timeKnown_ = time != nullptr;
+    timeAnswer_ = time;
     processing_.store(std::this_thread::get_id(), std::memory_order_relaxed);
     const auto block = static_cast<uint32_t>(maxBlock_);
     uint32_t done = 0;
@@ -174,16 +173,26 @@ void HostedEffect::Run(Sample* const* inputs, Sample* const* outputs, uint32_t f
         if (done >= frames) break;
         uint32_t end = frames - done > block ? done + block : frames;
         if (next < changes.size()) end = std::min(end, changes[next].offset);
-        for (uint32_t c = 0; c < inputs_; ++c)
-            in[c] = inputs && inputs[c] ? inputs[c] + done : nullptr;
-        for (uint32_t c = 0; c < outputs_; ++c)
-            out[c] = outputs && outputs[c] ? outputs[c] + done : nullptr;
-        if (time && done > 0) pieceTime_ = TimeAfter(*time, done);
+        // From frame 0 the caller's arrays serve as they are: the effect writes no entry.
+        Sample** pieceIn = const_cast<Sample**>(inputs);
+        Sample** pieceOut = const_cast<Sample**>(outputs);
+        if (done > 0) {
+            for (uint32_t c = 0; c < inputs_; ++c)
+                in[c] = inputs && inputs[c] ? inputs[c] + done : nullptr;
+            for (uint32_t c = 0; c < outputs_; ++c)
+                out[c] = outputs && outputs[c] ? outputs[c] + done : nullptr;
+            pieceIn = in.data();
+            pieceOut = out.data();
+        }
+        if (time && done > 0) {
+            pieceTime_ = TimeAfter(*time, done);
+            timeAnswer_ = &pieceTime_;
+        }
         const auto count = static_cast<int32_t>(end - done);
         if constexpr (std::is_same_v<Sample, float>) {
-            effect_->processReplacing(effect_, in.data(), out.data(), count);
+            effect_->processReplacing(effect_, pieceIn, pieceOut, count);
         } else {
-            effect_->processDoubleReplacing(effect_, in.data(), out.data(), count);
+            effect_->processDoubleReplacing(effect_, pieceIn, pieceOut, count);
         }
         done = end;
     }

@@ -105,9 +105,10 @@ class HostedEffect {
     // One piece's channel pointers, made once so processing never allocates.
     std::vector<float*> floatIn_, floatOut_;
     std::vector<double*> doubleIn_, doubleOut_;
-    // The time answered while a piece runs, to the thread running it.
+    // The time answered while a piece runs, to the thread running it: the caller's record at
+    // frame 0, pieceTime_ (moved on) later, or null for none.
+    const VstTimeInfo* timeAnswer_ = nullptr;
     VstTimeInfo pieceTime_{};
-    bool timeKnown_ = false;
     std::atomic<std::thread::id> processing_{};
     static_assert(std::atomic<std::thread::id>::is_always_lock_free);
 };

@@ -1,12 +1,83 @@
 #include "runtime/channel_routes.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "runtime/guarded_copy.h"
+#include "runtime/vector_path.h"
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define LOTTA_CHANNEL_ROUTES_X86 1
+#include <immintrin.h>
+#endif
 
 namespace {
 
 constexpr int32_t kMaxBuffers = 2 * kMaxRoutedChannels;
+
+// The library's copy and fill, for blocks of any length.
+struct LibraryMoves {
+    size_t bytes;
+    void Copy(void* out, const void* in) const { std::memcpy(out, in, bytes); }
+    void Zero(void* out) const { std::memset(out, 0, bytes); }
+};
+
+#if defined(LOTTA_CHANNEL_ROUTES_X86)
+// Short blocks moved inline in 32-byte steps: at 32 frames a library call per channel costs
+// as much in its call and length dispatch as in moving the samples. Runs only after the
+// processor check.
+#define LOTTA_AVX2 __attribute__((target("avx2")))
+constexpr size_t kStep = 32;
+LOTTA_AVX2 inline __m256i Load(const void* p, size_t at) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(static_cast<const char*>(p) + at));
+}
+LOTTA_AVX2 inline void Store(void* p, size_t at, __m256i v) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(static_cast<char*>(p) + at), v);
+}
+
+// Blocks of 32 to 128 bytes: four steps, the later ones ending at the block's end and
+// overlapping the earlier ones where the block is shorter (the buffers are the same or
+// further apart than a block, and every load comes before the stores).
+struct Avx2ShortMoves {
+    static constexpr size_t kLongest = 4 * kStep;
+    explicit Avx2ShortMoves(size_t bytes)
+        : second(bytes >= 2 * kStep ? kStep : 0),
+          third(bytes >= 2 * kStep ? bytes - 2 * kStep : 0),
+          fourth(bytes - kStep) {}
+    LOTTA_AVX2 void Copy(void* out, const void* in) const {
+        const __m256i a = Load(in, 0), b = Load(in, second), c = Load(in, third),
+                      d = Load(in, fourth);
+        Store(out, 0, a), Store(out, second, b), Store(out, third, c), Store(out, fourth, d);
+    }
+    LOTTA_AVX2 void Zero(void* out) const {
+        const __m256i zero = _mm256_setzero_si256();
+        Store(out, 0, zero), Store(out, second, zero), Store(out, third, zero),
+            Store(out, fourth, zero);
+    }
+    size_t second, third, fourth;
+};
+
+// Blocks of 128 bytes to 1 KiB: 128 bytes a round, the last round ending at the block's end.
+struct Avx2LongMoves {
+    static constexpr size_t kLongest = 1024;
+    size_t bytes;
+    LOTTA_AVX2 void Copy(void* out, const void* in) const {
+        const Avx2ShortMoves round(4 * kStep);
+        size_t j = 0;
+        for (; j + 4 * kStep < bytes; j += 4 * kStep) {
+            round.Copy(static_cast<char*>(out) + j, static_cast<const char*>(in) + j);
+        }
+        j = bytes - 4 * kStep;
+        round.Copy(static_cast<char*>(out) + j, static_cast<const char*>(in) + j);
+    }
+    LOTTA_AVX2 void Zero(void* out) const {
+        const Avx2ShortMoves round(4 * kStep);
+        size_t j = 0;
+        for (; j + 4 * kStep < bytes; j += 4 * kStep) round.Zero(static_cast<char*>(out) + j);
+        round.Zero(static_cast<char*>(out) + bytes - 4 * kStep);
+    }
+};
+#endif
 
 struct Slot {
     uint64_t address;
@@ -55,6 +126,8 @@ void ChannelRouter::NumberBuffers(Sample** inputs, Sample** outputs, int32_t cha
     }
     channels_ = channels;
     bufferCount_ = slotCount > 0 ? id + 1 : 0;
+    missingInput_ = false;
+    for (int32_t c = 0; c < channels; ++c) missingInput_ = missingInput_ || !inputs[c];
 }
 
 // Orders the writes of a call with these routes over the current buffer numbers. False
@@ -78,6 +151,7 @@ bool ChannelRouter::Plan(const ChannelRoute* routes, int32_t channels) {
         w.target = target;
         w.source = target;
         w.kind = routes[c].kind;
+        w.input = routes[c].input;
         if (w.kind != ChannelRoute::kSilence) {
             w.source = number_[routes[c].input];
             readers[w.source] |= uint32_t{1} << writeCount;
@@ -86,8 +160,17 @@ bool ChannelRouter::Plan(const ChannelRoute* routes, int32_t channels) {
     }
 
     // A write may run once no other pending write still reads its buffer; writes that are
-    // ready together touch nothing the others read, so their order does not matter.
-    int32_t ordered = 0;
+    // ready together touch nothing the others read, so their order does not matter, and they
+    // run grouped by kind. The plan keeps the buffers' addresses: it runs as long as they stay
+    // the same. A copy onto its own buffer is left undone, so a signalling NaN stays
+    // signalling. Each buffer a guarded copy reads is noted once, for the look for NaN and
+    // infinity.
+    constexpr ChannelRoute::Kind kKinds[] = {ChannelRoute::kSilence, ChannelRoute::kCopy,
+                                             ChannelRoute::kGuardedCopy};
+    int32_t kept = 0;
+    int32_t runs = 0;
+    uint64_t guarded = 0;
+    guardCount_ = 0;
     uint32_t pending = writeCount == 32 ? ~uint32_t{0} : (uint32_t{1} << writeCount) - 1;
     while (pending) {
         uint32_t ready = 0;
@@ -96,24 +179,56 @@ bool ChannelRouter::Plan(const ChannelRoute* routes, int32_t channels) {
             if ((pending & bit) && !(readers[writes[w].target] & pending & ~bit)) ready |= bit;
         }
         if (!ready) return false;
-        for (int32_t w = 0; w < writeCount; ++w) {
-            if (ready >> w & 1u) plan_[ordered++] = writes[w];
-        }
         pending &= ~ready;
+        for (ChannelRoute::Kind kind : kKinds) {
+            const int32_t first = kept;
+            for (int32_t k = 0; k < writeCount; ++k) {
+                Write w = writes[k];
+                if (!(ready >> k & 1u) || w.kind != kind) continue;
+                if (kind == ChannelRoute::kCopy && w.source == w.target) continue;
+                w.out = buffers_[channels + w.channel];
+                w.in = kind == ChannelRoute::kSilence ? 0 : buffers_[w.input];
+                if (kind == ChannelRoute::kGuardedCopy && !(guarded >> w.source & 1u)) {
+                    guarded |= uint64_t{1} << w.source;
+                    guardSources_[guardCount_++] = w;
+                }
+                plan_[kept++] = w;
+            }
+            if (kept > first) runs_[runs++] = {kind, static_cast<uint8_t>(kept)};
+        }
+    }
+    lastGuarded_ = 0;
+    for (int32_t c = 0; c < channels; ++c) {
+        const bool silent = routes[c].kind == ChannelRoute::kSilence;
+        lastFrom_[c] = silent ? 0 : buffers_[routes[c].input];
+        if (routes[c].kind == ChannelRoute::kGuardedCopy) lastGuarded_ |= uint32_t{1} << c;
     }
     std::memcpy(planRoutes_, routes, sizeof(ChannelRoute) * static_cast<size_t>(channels));
-    planCount_ = ordered;
+    runCount_ = runs;
+    planCount_ = kept;
     return true;
 }
 
 template <typename Sample>
+bool ChannelRouter::SameBuffers(Sample** inputs, Sample** outputs, int32_t channels) const {
+    // The numbering keeps each channel's buffer address in channel order, inputs then outputs,
+    // so two byte comparisons tell whether a call brings the same buffers.
+    static_assert(sizeof(Sample*) == sizeof(uintptr_t));
+    const size_t bytes = sizeof(uintptr_t) * static_cast<size_t>(channels);
+    return channels == channels_ && std::memcmp(buffers_, inputs, bytes) == 0 &&
+           std::memcmp(buffers_ + channels, outputs, bytes) == 0;
+}
+
+template <typename Sample>
 bool ChannelRouter::RouteCall(const ChannelRoute* routes, Sample** inputs, Sample** outputs,
-                              int32_t channels, int32_t frames) {
+                              int32_t channels, int32_t frames, double* last) {
     if (channels < 0 || channels > kMaxRoutedChannels) return false;
+    const bool same = SameBuffers(inputs, outputs, channels);
     // A missing input buffer reads as silence. (A missing output is left out of the plan.)
+    // The same buffers are missing as in the last call.
+    bool anyMissing = same && missingInput_;
+    for (int32_t c = 0; !same && c < channels; ++c) anyMissing = anyMissing || !inputs[c];
     ChannelRoute resolved[kMaxRoutedChannels];
-    bool anyMissing = false;
-    for (int32_t c = 0; c < channels; ++c) anyMissing = anyMissing || !inputs[c];
     if (anyMissing) {
         for (int32_t c = 0; c < channels; ++c) {
             const ChannelRoute& route = routes[c];
@@ -122,11 +237,6 @@ bool ChannelRouter::RouteCall(const ChannelRoute* routes, Sample** inputs, Sampl
             resolved[c] = fromMissing ? ChannelRoute{} : route;
         }
         routes = resolved;
-    }
-    bool same = channels == channels_;
-    for (int32_t c = 0; same && c < channels; ++c) {
-        same = buffers_[c] == reinterpret_cast<uintptr_t>(inputs[c]) &&
-               buffers_[channels + c] == reinterpret_cast<uintptr_t>(outputs[c]);
     }
     // The same buffers with the same routes as the last call: its order holds (and its
     // routes were checked then).
@@ -150,49 +260,85 @@ bool ChannelRouter::RouteCall(const ChannelRoute* routes, Sample** inputs, Sampl
     if (sizeof(Sample) * static_cast<uint64_t>(frames) > smallestGap_) return false;
     if (!planned && !Plan(routes, channels)) return false;
 
-    // A guarded copy of a block without NaN or infinity is a plain copy; each source is
-    // looked at once, before any write could change it.
-    uint64_t looked = 0;
+    // Everything is read before any write could change it: the last frame, and whether the
+    // sources of guarded copies hold NaN or infinity (a block without is copied as it is).
+    if (last) {
+        const auto at = static_cast<size_t>(frames - 1);
+        for (int32_t c = 0; c < channels; ++c) {
+            const auto* from = reinterpret_cast<const Sample*>(lastFrom_[c]);
+            const double value = from ? static_cast<double>(from[at]) : 0.0;
+            const bool guarded = lastGuarded_ >> c & 1u;
+            last[c] = guarded && !std::isfinite(value) ? 0.0 : value;
+        }
+    }
     uint64_t clean = 0;
-    for (int32_t k = 0; k < planCount_; ++k) {
-        const Write& w = plan_[k];
-        if (w.kind != ChannelRoute::kGuardedCopy) continue;
-        const uint64_t bit = uint64_t{1} << w.source;
-        if (looked & bit) continue;
-        looked |= bit;
-        if (!AnyNonFinite(inputs[routes[w.channel].input], frames)) clean |= bit;
+    for (int32_t k = 0; k < guardCount_; ++k) {
+        const Write& w = guardSources_[k];
+        const auto* in = reinterpret_cast<const Sample*>(w.in);
+        if (!AnyNonFinite(in, frames)) clean |= uint64_t{1} << w.source;
     }
 
-    const size_t bytes = sizeof(Sample) * static_cast<size_t>(frames);
-    for (int32_t k = 0; k < planCount_; ++k) {
-        const Write& w = plan_[k];
-        Sample* out = outputs[w.channel];
-        const Sample* in = inputs[routes[w.channel].input];
-        ChannelRoute::Kind kind = w.kind;
-        if (kind == ChannelRoute::kGuardedCopy && (clean >> w.source & 1u)) {
-            kind = ChannelRoute::kCopy;
-        }
-        switch (kind) {
-            case ChannelRoute::kSilence:
-                std::memset(out, 0, bytes);  // all bits clear: +0.0
-                break;
-            case ChannelRoute::kGuardedCopy:
-                GuardedCopy(out, in, frames);
-                break;
-            case ChannelRoute::kCopy:
-                if (out != in) std::memcpy(out, in, bytes);
-                break;
-        }
+    // No more than the distance between two buffers, so it fits.
+    const auto bytes = static_cast<size_t>(sizeof(Sample) * static_cast<uint64_t>(frames));
+#if defined(LOTTA_CHANNEL_ROUTES_X86)
+    if (bytes >= kStep && bytes <= Avx2LongMoves::kLongest && VectorPathActive()) {
+        RunWritesAvx2<Sample>(frames, clean);
+        return true;
     }
+#endif
+    RunWrites<Sample>(frames, clean, LibraryMoves{bytes});
     return true;
 }
 
+template <typename Sample, typename Moves>
+inline __attribute__((always_inline)) void ChannelRouter::RunWrites(int32_t frames, uint64_t clean,
+                                                                    Moves moves) const {
+    const Write* w = plan_;
+    for (const Run* run = runs_; run != runs_ + runCount_; ++run) {
+        const Write* const end = plan_ + run->end;
+        switch (run->kind) {
+            case ChannelRoute::kSilence:
+                for (; w != end; ++w) moves.Zero(reinterpret_cast<void*>(w->out));  // +0.0
+                break;
+            case ChannelRoute::kCopy:
+                for (; w != end; ++w) {
+                    moves.Copy(reinterpret_cast<void*>(w->out),
+                               reinterpret_cast<const void*>(w->in));
+                }
+                break;
+            case ChannelRoute::kGuardedCopy:
+                for (; w != end; ++w) {
+                    auto* out = reinterpret_cast<Sample*>(w->out);
+                    const auto* in = reinterpret_cast<const Sample*>(w->in);
+                    if (!(clean >> w->source & 1u)) {
+                        GuardedCopy(out, in, frames);
+                    } else if (out != in) {
+                        moves.Copy(out, in);
+                    }
+                }
+                break;
+        }
+    }
+}
+
+#if defined(LOTTA_CHANNEL_ROUTES_X86)
+template <typename Sample>
+LOTTA_AVX2 void ChannelRouter::RunWritesAvx2(int32_t frames, uint64_t clean) const {
+    const size_t bytes = sizeof(Sample) * static_cast<size_t>(frames);
+    if (bytes <= Avx2ShortMoves::kLongest) {
+        RunWrites<Sample>(frames, clean, Avx2ShortMoves(bytes));
+    } else {
+        RunWrites<Sample>(frames, clean, Avx2LongMoves{bytes});
+    }
+}
+#endif
+
 bool ChannelRouter::Route(const ChannelRoute* routes, float** inputs, float** outputs,
-                          int32_t channels, int32_t frames) {
-    return RouteCall(routes, inputs, outputs, channels, frames);
+                          int32_t channels, int32_t frames, double* last) {
+    return RouteCall(routes, inputs, outputs, channels, frames, last);
 }
 
 bool ChannelRouter::Route(const ChannelRoute* routes, double** inputs, double** outputs,
-                          int32_t channels, int32_t frames) {
-    return RouteCall(routes, inputs, outputs, channels, frames);
+                          int32_t channels, int32_t frames, double* last) {
+    return RouteCall(routes, inputs, outputs, channels, frames, last);
 }

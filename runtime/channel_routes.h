@@ -26,43 +26,71 @@ constexpr int32_t kMaxRoutedChannels = 32;
 // of the work on short blocks.
 class ChannelRouter {
   public:
-    // [audio] Writes `frames` samples of every output channel c < channels as routes[c] says.
-    // Answers false, having written nothing, when the call cannot be served as one block:
-    // more than kMaxRoutedChannels channels, a route reading a channel that does not exist,
-    // two buffers that share bytes without starting at the same sample, or copies that would
-    // each overwrite what another still has to read; the caller then runs its per-frame loop.
-    // A copy onto its own input buffer is left undone, so a signalling NaN stays signalling.
-    // A null input buffer reads as silence; a null output buffer is not written.
+    // [audio] Writes `frames` samples of every output channel c < channels as routes[c] says,
+    // and, when last is given, last[c] = the value channel c's route gives the last frame, as
+    // a double (0.0 for silence). Answers false, having written nothing, when the call cannot
+    // be served as one block: more than kMaxRoutedChannels channels, a route reading a channel
+    // that does not exist, two buffers that share bytes without starting at the same sample,
+    // or copies that would each overwrite what another still has to read; the caller then
+    // runs its per-frame loop. A copy onto its own input buffer is left undone, so a
+    // signalling NaN stays signalling. A null input buffer reads as silence; a null output
+    // buffer is not written.
     bool Route(const ChannelRoute* routes, float** inputs, float** outputs, int32_t channels,
-               int32_t frames);
+               int32_t frames, double* last = nullptr);
     bool Route(const ChannelRoute* routes, double** inputs, double** outputs, int32_t channels,
-               int32_t frames);
+               int32_t frames, double* last = nullptr);
 
   private:
     // One output buffer and the write that fills it.
     struct Write {
+        uintptr_t out;  // the buffers' addresses
+        uintptr_t in;
         uint8_t channel;  // the lowest output channel on the buffer
+        uint8_t input;    // the channel it reads (none for silence)
         uint8_t target;   // buffer numbers
         uint8_t source;
         ChannelRoute::Kind kind;
+    };
+    // A stretch of the plan's writes of one kind, up to plan_[end].
+    struct Run {
+        ChannelRoute::Kind kind;
+        uint8_t end;
     };
 
     bool Plan(const ChannelRoute* routes, int32_t channels);
     template <typename Sample>
     bool RouteCall(const ChannelRoute* routes, Sample** inputs, Sample** outputs, int32_t channels,
-                   int32_t frames);
+                   int32_t frames, double* last);
     template <typename Sample>
     void NumberBuffers(Sample** inputs, Sample** outputs, int32_t channels);
+    template <typename Sample>
+    bool SameBuffers(Sample** inputs, Sample** outputs, int32_t channels) const;
+    // The plan's writes, copying and filling blocks with moves; clean: the sources of guarded
+    // copies that hold no NaN or infinity.
+    template <typename Sample, typename Moves>
+    void RunWrites(int32_t frames, uint64_t clean, Moves moves) const;
+    template <typename Sample>
+    void RunWritesAvx2(int32_t frames, uint64_t clean) const;
 
-    // The last call's buffers (inputs, then outputs), their numbers in address order, and the
-    // smallest distance in bytes between two different ones.
+    // The last call's buffers (inputs, then outputs), their numbers in address order, the
+    // smallest distance in bytes between two different ones, and whether an input was missing.
     uintptr_t buffers_[2 * kMaxRoutedChannels] = {};
     uint8_t number_[2 * kMaxRoutedChannels] = {};
     int32_t channels_ = -1;
     int32_t bufferCount_ = 0;
     uint64_t smallestGap_ = 0;
-    // The last call's routes and its writes in the order they ran; planCount_ -1: none.
+    bool missingInput_ = false;
+    // The last call's routes and the writes it ran, in order (copies onto their own buffer
+    // left out) and in runs of one kind; planCount_ -1: none. guardSources_: one guarded copy
+    // per buffer they read.
     ChannelRoute planRoutes_[kMaxRoutedChannels] = {};
     Write plan_[kMaxRoutedChannels] = {};
     int32_t planCount_ = -1;
+    Run runs_[kMaxRoutedChannels] = {};
+    int32_t runCount_ = 0;
+    Write guardSources_[kMaxRoutedChannels] = {};
+    int32_t guardCount_ = 0;
+    // Per channel, the buffer its route reads (0 for silence), and the guarded ones as bits.
+    uintptr_t lastFrom_[kMaxRoutedChannels] = {};
+    uint32_t lastGuarded_ = 0;
 };

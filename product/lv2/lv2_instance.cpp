@@ -60,6 +60,7 @@ Lv2Instance* Lv2Instance::Create(const char* pluginUri, double sampleRate,
             self->controls_.assign(self->layout_.parameters, nullptr);
             self->applied_.resize(self->layout_.parameters);
             self->toggled_.resize(self->layout_.parameters);
+            self->seen_.resize(self->layout_.parameters);
             self->changes_.reserve(self->layout_.parameters);
             for (uint32_t i = 0; i < self->layout_.parameters; ++i) {
                 self->applied_[i] = self->effect_->Parameter(i);
@@ -80,6 +81,7 @@ void Lv2Instance::Connect(uint32_t port, void* data) {
         outputs_[port - layout_.FirstOutput()] = static_cast<float*>(data);
     } else if (port < layout_.TimePort()) {
         controls_[port - layout_.FirstControl()] = static_cast<const float*>(data);
+        rescan_ = true;
     } else if (port == layout_.TimePort()) {
         timeEvents_ = static_cast<const LV2_Atom_Sequence*>(data);
     }
@@ -93,9 +95,26 @@ void Lv2Instance::Deactivate() {
     effect_->SetActive(false);
 }
 
+bool Lv2Instance::ControlsMoved() {
+    // Every port read once, as bits; an unconnected one reads 0 (connecting sets rescan_).
+    const float* const* port = controls_.data();
+    uint32_t* seen = seen_.data();
+    uint32_t moved = rescan_ ? 1u : 0u;
+    rescan_ = false;
+    for (uint32_t i = 0; i < layout_.parameters; ++i) {
+        uint32_t bits = 0;
+        if (port[i]) std::memcpy(&bits, port[i], sizeof bits);
+        moved |= bits ^ seen[i];
+        seen[i] = bits;
+    }
+    return moved != 0;
+}
+
 void Lv2Instance::Run(uint32_t frames) {
     changes_.clear();
-    for (uint32_t i = 0; i < layout_.parameters; ++i) {
+    // Ports holding the bits they held at the last run cannot differ from what was passed on.
+    const bool moved = ControlsMoved();
+    for (uint32_t i = 0; moved && i < layout_.parameters; ++i) {
         if (!controls_[i]) continue;
         float value = *controls_[i];
         if (toggled_[i]) {
@@ -125,4 +144,5 @@ void Lv2Instance::RestoreChunk(const void* data, uint32_t size) {
     // The effect now holds the chunk's values. A port that differs from them is applied at
     // the next run(), so the effect ends up with what the host shows on its controls.
     for (uint32_t i = 0; i < layout_.parameters; ++i) applied_[i] = effect_->Parameter(i);
+    rescan_ = true;
 }

@@ -62,6 +62,11 @@ class Lv2Instance {
     std::vector<float> applied_;
     std::vector<uint8_t> toggled_;          // per port: an on/off switch (ParameterSteps::Toggled)
     std::vector<ParameterChange> changes_;  // sized once: run() never allocates
+    // [audio] The ports' bits at the last run; a run that finds them all alike (and no port
+    // connected and no chunk restored since, rescan_) passes nothing on.
+    bool ControlsMoved();
+    std::vector<uint32_t> seen_;
+    bool rescan_ = true;
     const LV2_Atom_Sequence* timeEvents_ = nullptr;
     Lv2Time time_;
     const LV2_URID_Map* map_ = nullptr;

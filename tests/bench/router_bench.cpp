@@ -21,13 +21,11 @@
 #ifdef LOTTA_ROUTER_LV2_PATH
 #include <lv2/core/lv2.h>
 #endif
-<<<<<<< HEAD
 #ifdef LOTTA_ROUTER_VST3_PATH
 #include "tests/bench/vst3_router.h"
-=======
+#endif
 #ifdef LOTTA_ROUTER_CLAP_PATH
 #include "tests/bench/clap_runner.h"
->>>>>>> clap
 #endif
 
 namespace {
@@ -163,22 +161,20 @@ void Lv2Router(benchmark::State&, int, int) {}
 constexpr bool kHaveLv2 = false;
 #endif
 
-<<<<<<< HEAD
 #ifdef LOTTA_ROUTER_VST3_PATH
 constexpr bool kHaveVst3 = true;
 #else
 void Vst3Router(benchmark::State&, int, int, bool) {}
 constexpr bool kHaveVst3 = false;
-=======
+#endif
 #ifdef LOTTA_ROUTER_CLAP_PATH
 constexpr bool kHaveClap = true;
 #else
 void ClapRouter(benchmark::State&, int, int, bool) {}
 constexpr bool kHaveClap = false;
->>>>>>> clap
 #endif
 
-constexpr int kFrames[] = {32, 512, 4096};
+constexpr int kFrames[] = {32, 64, 512, 4096};
 constexpr const char* kPrecisions[] = {"float", "double"};
 constexpr const char* kBusNames[] = {"off", "on", "alternating"};
 
@@ -215,6 +211,23 @@ void Register() {
                     benchmark::RegisterBenchmark(Name("vst3", precision, frames, buses).c_str(),
                                                  Vst3Router, frames, buses, !isFloat);
                 }
+            }
+        }
+    }
+}
+
+// A format's rows in both precisions: its call against the same plain copy.
+void PrintFormat(Collector& collector, const char* format, const char* what) {
+    std::printf("\n%s against the same copy (median real time per call, ns)\n", what);
+    std::printf("%8s %10s %12s %12s %12s %12s\n", "frames", "precision", "buses", format, "copy",
+                "call/copy");
+    for (int frames : kFrames) {
+        for (const char* precision : kPrecisions) {
+            const double copy = collector.Time(Name("copy", precision, frames));
+            for (int buses : {kAllOff, kAllOn, kAlternating}) {
+                const double run = collector.Time(Name(format, precision, frames, buses));
+                std::printf("%8d %10s %12s %12.1f %12.1f %12.2f\n", frames, precision,
+                            kBusNames[buses], run, copy, run / copy);
             }
         }
     }
@@ -257,36 +270,8 @@ int main(int argc, char** argv) {
             }
         }
     }
-<<<<<<< HEAD
-    if (kHaveVst3) {
-        std::printf(
-            "\nThe VST 3 build's process() against the same copy (median real time per call, "
-            "ns)\n");
-        std::printf("%8s %10s %12s %12s %12s %12s\n", "frames", "precision", "buses", "process",
-                    "copy", "process/copy");
-=======
-    if (kHaveClap) {
-        std::printf(
-            "\nThe CLAP build's process() against the same copy (median real time per call, "
-            "ns)\n");
-        std::printf("%8s %10s %12s %12s %12s %12s\n", "frames", "precision", "buses",
-                    "clap process", "copy", "process/copy");
->>>>>>> clap
-        for (int frames : kFrames) {
-            for (const char* precision : kPrecisions) {
-                const double copy = collector.Time(Name("copy", precision, frames));
-                for (int buses : {kAllOff, kAllOn, kAlternating}) {
-<<<<<<< HEAD
-                    const double run = collector.Time(Name("vst3", precision, frames, buses));
-=======
-                    const double run = collector.Time(Name("clap", precision, frames, buses));
->>>>>>> clap
-                    std::printf("%8d %10s %12s %12.1f %12.1f %12.2f\n", frames, precision,
-                                kBusNames[buses], run, copy, run / copy);
-                }
-            }
-        }
-    }
+    if (kHaveVst3) PrintFormat(collector, "vst3", "The VST 3 build's process()");
+    if (kHaveClap) PrintFormat(collector, "clap", "The CLAP build's process()");
     std::printf(
         "\nA call of 0 frames (block section and the host's time requests only): "
         "float %.1f ns, double %.1f ns\n",

@@ -11,11 +11,11 @@
 
 namespace {
 
-// The time filters one block section asks with: time signature and tempo, playing,
-// recording, musical position.
-const std::vector<intptr_t> kBlockTimeFilters = {kVstTransportPlaying, kVstTransportRecording,
-                                                 kVstPpqPosValid,
-                                                 kVstTimeSigValid | kVstTempoValid};
+// The one time request of a block asks with the filter of every time query: tempo,
+// position, bars, time signature, playing, recording.
+constexpr intptr_t kBlockTimeFilter = kVstTempoValid | kVstPpqPosValid | kVstBarsValid |
+                                      kVstTimeSigValid | kVstTransportPlaying |
+                                      kVstTransportRecording;
 
 std::vector<intptr_t> SortedValues(const std::vector<HostRequest>& requests) {
     std::vector<intptr_t> values;
@@ -53,8 +53,8 @@ TEST(HostRequests, ResumeAsksForMidiBeforeAnythingElseThenForTheTempo) {
     EXPECT_TRUE(askedTempo);
 }
 
-// The block section asks for time information once per block, whatever the block's
-// length, and asks nothing else (no latency report: the router has none).
+// The block section asks for time information once per block, whatever the block's length,
+// and asks nothing else (no latency report: the router has none).
 template <typename Sample>
 void ExpectTimeRequestsPerBlock(HostedEffect& plugin, ScriptedHost& host) {
     for (int frames : {1, 64, 4096}) {
@@ -69,7 +69,7 @@ void ExpectTimeRequestsPerBlock(HostedEffect& plugin, ScriptedHost& host) {
             EXPECT_EQ(request.effect, plugin.effect());
             EXPECT_EQ(request.opcode, audioMasterGetTime);
         }
-        EXPECT_EQ(SortedValues(requests), Repeated(kBlockTimeFilters, 3));
+        EXPECT_EQ(SortedValues(requests), Repeated({kBlockTimeFilter}, 3));
         EXPECT_EQ(plugin.effect()->initialDelay, 0);
     }
 }

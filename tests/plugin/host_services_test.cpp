@@ -2,8 +2,11 @@
 // queries, outgoing MIDI and the answers of an adapter whose table is empty.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstring>
+#include <limits>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "plugin/host_services.h"
@@ -242,6 +245,96 @@ TEST_F(HostServices, TimeQueriesAskWithTheirOwnFilters) {
     gHost.time.flags = 0;
     EXPECT_EQ(isPlaying(adapter.get()), 0);
     EXPECT_EQ(isRecording(adapter.get()), 0);
+}
+
+// Every time query's answer as bits (NaN compares too): tempo, position, bar start, playing,
+// recording, then the time signature's answer and its three outputs.
+std::vector<uint64_t> AskEveryTimeQuery(COrbel* adapter) {
+    double tempo = -1, numerator = -1, denominator = -1;
+    const int32_t signature = getTimeSignature(adapter, &tempo, &numerator, &denominator);
+    const auto bits = [](double x) { return std::bit_cast<uint64_t>(x); };
+    return {bits(getTempo(adapter)),
+            bits(getPpqPos(adapter)),
+            bits(getBarStartPos(adapter)),
+            static_cast<uint64_t>(isPlaying(adapter)),
+            static_cast<uint64_t>(isRecording(adapter)),
+            static_cast<uint64_t>(signature),
+            bits(tempo),
+            bits(numerator),
+            bits(denominator)};
+}
+
+// What a process call saw: every query twice, the requests made by then, and the tempo another
+// thread asked for meanwhile.
+struct ProcessProbe {
+    std::vector<uint64_t> first, second;
+    size_t requestsByThen = 0;
+    uint64_t otherThreadTempo = 0;
+} gProbe;
+
+void ProcessAskingTheTime(COrbel* adapter, float**, float**, int32_t) {
+    gProbe.first = AskEveryTimeQuery(adapter);
+    gProbe.second = AskEveryTimeQuery(adapter);
+    gProbe.requestsByThen = gHost.requests.size();
+    std::thread other(
+        [&] { gProbe.otherThreadTempo = std::bit_cast<uint64_t>(getTempo(adapter)); });
+    other.join();
+}
+
+// Within a process call the queries share one request, made with every query's filter, and
+// answer what fresh requests answer; another thread, and every query outside a call, asks
+// afresh; the next call asks again.
+TEST_F(HostServices, AProcessCallAsksForTheTimeOnceForAllItsQueries) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const struct {
+        const char* what;
+        bool give;
+        double tempo;
+        int32_t flags;
+    } cases[] = {
+        {"playing and recording", true, 93.5, kVstTransportPlaying | kVstTransportRecording},
+        {"stopped", true, 120.0, 0},
+        {"NaN tempo, playing", true, nan, kVstTransportPlaying},
+        {"no time record", false, 0.0, 0},
+    };
+    OrbelCallbacks table{};
+    table.processReplacing = ProcessAskingTheTime;
+    std::unique_ptr<COrbel> processing(createAdapter(nullptr, table, HostCallback, 1, 8));
+    ASSERT_NE(processing, nullptr);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        gHost.giveTime = c.give;
+        gHost.time = VstTimeInfo{};
+        gHost.time.tempo = c.tempo;
+        gHost.time.ppqPos = 17.25;
+        gHost.time.barStartPos = 16.0;
+        gHost.time.timeSigNumerator = 7;
+        gHost.time.timeSigDenominator = 8;
+        gHost.time.flags = c.flags;
+        gHost.requests.clear();
+        const std::vector<uint64_t> fresh = AskEveryTimeQuery(processing.get());
+        EXPECT_EQ(gHost.requests.size(), 6u);
+
+        gHost.requests.clear();
+        processing->processReplacing(nullptr, nullptr, 32);
+        EXPECT_EQ(gProbe.first, fresh);
+        EXPECT_EQ(gProbe.second, fresh);
+        EXPECT_EQ(gProbe.requestsByThen, 1u);
+        ASSERT_EQ(gHost.requests.size(), 2u);
+        EXPECT_EQ(gHost.requests[0].opcode, audioMasterGetTime);
+        EXPECT_EQ(gHost.requests[0].value, COrbel::kBlockTimeFilter);
+        EXPECT_EQ(gHost.requests[1].value, kVstTempoValid);  // the other thread's own
+        EXPECT_EQ(gProbe.otherThreadTempo, fresh[0]);
+
+        getPpqPos(processing.get());
+        ASSERT_EQ(gHost.requests.size(), 3u);
+        EXPECT_EQ(gHost.requests[2].value, kVstPpqPosValid);
+        gHost.time.ppqPos = 18.5;
+        processing->processReplacing(nullptr, nullptr, 32);
+        EXPECT_EQ(gHost.requests.size(), 5u);
+        EXPECT_EQ(gHost.requests[3].value, COrbel::kBlockTimeFilter);
+        EXPECT_EQ(gProbe.first[1], c.give ? std::bit_cast<uint64_t>(18.5) : 0u);
+    }
 }
 
 TEST_F(HostServices, WithoutATimeRecordEveryQueryAnswersZero) {

@@ -351,6 +351,53 @@ TEST(Lv2State, TheVst2ChunkUnderOneKeyRestoredAtOnce) {
     EXPECT_EQ(Save(bare.instance, none), LV2_STATE_ERR_NO_FEATURE);
 }
 
+// A run passes on every port that differs from what the effect holds, also when the port has
+// not changed since the last run: after a restore, and when it is connected anew.
+TEST(Lv2State, PortsThatDifferFromTheEffectWinHoweverTheyCameToDiffer) {
+    Lv2Host lv2;
+    ASSERT_NE(lv2.plugin, nullptr);
+    Pair p(lv2);
+    ASSERT_NE(p.instance, nullptr);
+    std::vector<float> silence(32 * 64);
+    for (uint32_t port = 0; port < 32; ++port) {
+        lilv_instance_connect_port(p.instance, port, &silence[port * 64]);
+    }
+    auto chunkOf = [&](const std::vector<int>& buses) {
+        p.vst.SetBuses(buses);
+        std::vector<Stored> state = {{Lv2Host::Map(&lv2, LOTTA_LV2_URI "#chunk"),
+                                      Lv2Host::Map(&lv2, LV2_ATOM__Chunk), 0, p.vst.GetChunk()}};
+        return state;
+    };
+    enum Port2 { kKeep, kDisconnect, kConnectZero };
+    float zero = 0.0f;
+    const struct {
+        const char* what;
+        bool restore;
+        std::vector<int> restored;  // the buses on in the chunk restored before the run
+        Port2 port2;                // what happens to control port 2 before the run
+        std::vector<int> expect;
+    } steps[] = {
+        {"port 1 on", false, {}, kKeep, {1}},
+        {"all off restored, ports untouched", true, {}, kKeep, {1}},
+        {"bus 2 restored, port 2 unconnected", true, {2}, kDisconnect, {1, 2}},
+        {"port 2 connected, holding 0", false, {}, kConnectZero, {1}},
+        {"nothing changed", false, {}, kKeep, {1}},
+    };
+    p.controls[0] = 1.0f;
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        if (step.restore) {
+            ASSERT_EQ(Restore(p.instance, chunkOf(step.restored)), LV2_STATE_SUCCESS);
+        }
+        if (step.port2 != kKeep) {
+            lilv_instance_connect_port(p.instance, 33,
+                                       step.port2 == kConnectZero ? &zero : nullptr);
+        }
+        lilv_instance_run(p.instance, 64);
+        EXPECT_EQ(Chunk(p.instance), chunkOf(step.expect)[0].value);
+    }
+}
+
 TEST(Lv2State, SaveWhileRunRunsOnAnotherThread) {
     Lv2Host lv2;
     ASSERT_NE(lv2.plugin, nullptr);
