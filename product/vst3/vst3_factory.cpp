@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <type_traits>
 
 #include "plugin/entry_guard.h"
 #include "product/hosted_effect.h"
@@ -77,48 +78,36 @@ int32_t Vst3Factory::countClasses() {
     return 1;
 }
 
-tresult Vst3Factory::getClassInfo(int32_t index, PClassInfo* info) {
+template <typename Info>
+tresult Vst3Factory::Describe(int32_t index, Info* info) {
     if (!info || index != 0) return kInvalidArgument;
     if (!Learn()) return kInternalError;
-    *info = PClassInfo{};
+    *info = Info{};
     std::memcpy(info->cid, kClassId.bytes, sizeof info->cid);
     info->cardinality = PClassInfo::kManyInstances;
     CopyText(kAudioModuleClass, info->category);
     CopyText(name_, info->name);
+    if constexpr (!std::is_same_v<Info, PClassInfo>) {
+        // No class flags: the processor and controller are one object and must stay together.
+        info->classFlags = 0;
+        CopyText(kSubCategories, info->subCategories);
+        CopyText(vendor_, info->vendor);
+        CopyText(LOTTA_VST3_VERSION, info->version);
+        CopyText(kSdkVersion, info->sdkVersion);
+    }
     return kResultOk;
+}
+
+tresult Vst3Factory::getClassInfo(int32_t index, PClassInfo* info) {
+    return Describe(index, info);
 }
 
 tresult Vst3Factory::getClassInfo2(int32_t index, PClassInfo2* info) {
-    if (!info || index != 0) return kInvalidArgument;
-    if (!Learn()) return kInternalError;
-    *info = PClassInfo2{};
-    std::memcpy(info->cid, kClassId.bytes, sizeof info->cid);
-    info->cardinality = PClassInfo::kManyInstances;
-    CopyText(kAudioModuleClass, info->category);
-    CopyText(name_, info->name);
-    // No class flags: the processor and controller are one object and must stay together.
-    info->classFlags = 0;
-    CopyText(kSubCategories, info->subCategories);
-    CopyText(vendor_, info->vendor);
-    CopyText(LOTTA_VST3_VERSION, info->version);
-    CopyText(kSdkVersion, info->sdkVersion);
-    return kResultOk;
+    return Describe(index, info);
 }
 
 tresult Vst3Factory::getClassInfoUnicode(int32_t index, PClassInfoW* info) {
-    if (!info || index != 0) return kInvalidArgument;
-    if (!Learn()) return kInternalError;
-    *info = PClassInfoW{};
-    std::memcpy(info->cid, kClassId.bytes, sizeof info->cid);
-    info->cardinality = PClassInfo::kManyInstances;
-    CopyText(kAudioModuleClass, info->category);
-    CopyText(name_, info->name);
-    info->classFlags = 0;
-    CopyText(kSubCategories, info->subCategories);
-    CopyText(vendor_, info->vendor);
-    CopyText(LOTTA_VST3_VERSION, info->version);
-    CopyText(kSdkVersion, info->sdkVersion);
-    return kResultOk;
+    return Describe(index, info);
 }
 
 tresult Vst3Factory::createInstance(const char* cid, const char* iid, void** obj) {

@@ -32,6 +32,9 @@ class Vst3Factory final : public IPluginFactory3 {
     // What the effect reports, read once from an instance opened for the purpose; false when
     // none can be made.
     bool Learn();
+    // [any] One class-info record of any of the three kinds, for class index.
+    template <typename Info>
+    tresult Describe(int32_t index, Info* info);
 
     // The module keeps its factory until it is unloaded; the count only answers hosts.
     std::atomic<uint32_t> references_{0};

@@ -10,7 +10,7 @@
 
 #include "tests/plugin/scripted_host.h"
 #include "tests/product/clap/clap_test_host.h"
-#include "tests/product/clap/new_counter.h"
+#include "tests/product/new_counter.h"
 
 namespace {
 

@@ -8,49 +8,14 @@
 #include <lv2/options/options.h>
 #include <lv2/urid/urid.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <limits>
 #include <memory>
-#include <new>
 #include <string>
 #include <vector>
 
 #include "product/lv2/lv2_instance.h"
-
-namespace {
-std::atomic<bool> gCounting{false};
-std::atomic<int> gAllocations{0};
-
-void* Allocate(std::size_t size, std::size_t alignment) {
-    if (gCounting.load(std::memory_order_relaxed)) gAllocations.fetch_add(1);
-    void* p = alignment
-                  ? std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment)
-                  : std::malloc(size ? size : 1);
-    if (!p) throw std::bad_alloc();
-    return p;
-}
-}  // namespace
-
-// Every allocation of the program passes through here, the adapter's and the effect's included.
-void* operator new(std::size_t size) {
-    return Allocate(size, 0);
-}
-void* operator new(std::size_t size, std::align_val_t alignment) {
-    return Allocate(size, static_cast<std::size_t>(alignment));
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::align_val_t) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
-    std::free(p);
-}
+#include "tests/product/new_counter.h"
 
 namespace {
 
@@ -120,11 +85,11 @@ TEST(Lv2Adapter, LongRunsReachTheEffectInPiecesOfAtMostTheAnnouncedSize) {
         for (int pass = 0; pass < 2; ++pass) {
             for (uint32_t o = 0; o < kChannels; ++o)
                 p.buffers[kChannels + o].assign(c.frames, -1.0f);
-            gAllocations = 0;
-            gCounting = true;
+            const int before = NewCalls();
+            CountNew(true);
             p.instance->Run(c.frames);
-            gCounting = false;
-            EXPECT_EQ(gAllocations.load(), 0) << "pass " << pass;
+            CountNew(false);
+            EXPECT_EQ(NewCalls() - before, 0) << "pass " << pass;
             // Every frame lies in one call whose length every frame of it shows, no longer
             // than the size the effect was told.
             for (uint32_t j = 0; j < c.frames;) {

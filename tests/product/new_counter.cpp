@@ -1,4 +1,4 @@
-#include "tests/product/clap/new_counter.h"
+#include "tests/product/new_counter.h"
 
 #include <cstdlib>
 #include <new>
@@ -14,9 +14,10 @@ namespace {
 thread_local bool gCounting = false;
 thread_local int gCalls = 0;
 
-void* Allocate(std::size_t size) {
+void* Allocate(std::size_t size, std::size_t alignment = 0) {
     if (gCounting) ++gCalls;
-    return std::malloc(size ? size : 1);
+    if (!alignment) return std::malloc(size ? size : 1);
+    return std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment);
 }
 }  // namespace
 
@@ -41,6 +42,16 @@ void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
 }
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
     return Allocate(size);
+}
+void* operator new(std::size_t size, std::align_val_t alignment) {
+    if (void* p = Allocate(size, static_cast<std::size_t>(alignment))) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p, std::align_val_t) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
+    std::free(p);
 }
 void operator delete(void* p) noexcept {
     std::free(p);
