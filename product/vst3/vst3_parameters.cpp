@@ -14,6 +14,8 @@ int32_t StepCount(const ParameterSteps& parameter) {
 }
 
 size_t StateOf(const ParameterSteps& parameter, double normalized) {
+    // A host's NaN would survive clamp and floor into the index: it reads as the first state.
+    if (std::isnan(normalized)) return 0;
     const int32_t steps = StepCount(parameter);
     const double state = std::floor(std::clamp(normalized, 0.0, 1.0) * (steps + 1));
     return static_cast<size_t>(std::min(state, static_cast<double>(steps)));

@@ -3,6 +3,8 @@
 // parameters with their texts, each against what the VST 2 build reports.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <cstring>
 #include <string>
 
@@ -288,6 +290,12 @@ TEST(Vst3Controller, ParametersAsTheVst2BuildNamesAndShowsThem) {
             // Just under a half is the lower state, by the format's rounding (not a float's).
             ASSERT_EQ(c->setParamNormalized(id, 0.49999999999), kResultOk);
             EXPECT_EQ(c->getParamNormalized(id), 0.0);
+            // A NaN from the host reads as the first state, never as an index of its own.
+            const double nan = std::numeric_limits<double>::quiet_NaN();
+            char16_t nanText[128];
+            ASSERT_EQ(c->getParamStringByValue(id, nan, nanText), kResultOk);
+            EXPECT_EQ(Narrow(nanText), "muted");
+            EXPECT_EQ(c->normalizedParamToPlain(id, nan), 0.0);
         }
         ParameterInfo info;
         char16_t text[128];
