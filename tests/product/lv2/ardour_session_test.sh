@@ -31,27 +31,8 @@ Session:save_state("", false, false, false, false, false)
 close_session()
 print("saved")
 LUA
-cat >"$work/reload.lua" <<LUA
-AudioEngine:set_backend("None (Dummy)", "", "")
-Session = load_session(arg[1], "router")
-assert(Session, "no session")
-local plugin = Session:route_by_name("Router"):nth_plugin(0)
-assert(not plugin:isnil(), "plug-in missing after loading")
-ARDOUR.LuaAPI.usleep(1000000)
-Session:save_state("", false, false, false, false, false)
-close_session()
-print("saved")
-LUA
-
-run() {  # script
-  for attempt in 1 2 3; do
-    if timeout 120 ardour7-lua "$1" "$work/session" >"$work/log" 2>&1 && grep -q '^saved' "$work/log"; then
-      return 0
-    fi
-    echo "ardour7-lua $(basename "$1"), attempt $attempt:"; tail -5 "$work/log"
-  done
-  return 1
-}
+source "$(dirname "$0")/../ardour_session_steps.sh"
+write_reload_script
 
 # The newest state the plug-in saved, as 65 floats; the switches are sliders 1, 3, .., 15.
 check() {  # what

@@ -42,27 +42,8 @@ Session:save_state("", false, false, false, false, false)
 close_session()
 print("saved")
 LUA
-cat >"$work/reload.lua" <<'LUA'
-AudioEngine:set_backend("None (Dummy)", "", "")
-Session = load_session(arg[1], "router")
-assert(Session, "no session")
-local plugin = Session:route_by_name("Router"):nth_plugin(0)
-assert(not plugin:isnil(), "plug-in missing after loading")
-ARDOUR.LuaAPI.usleep(1000000)
-Session:save_state("", false, false, false, false, false)
-close_session()
-print("saved")
-LUA
-
-run() {  # script
-  for attempt in 1 2 3; do
-    if timeout 120 ardour7-lua "$1" "$work/session" >"$work/log" 2>&1 && grep -q '^saved' "$work/log"; then
-      return 0
-    fi
-    echo "ardour7-lua $(basename "$1"), attempt $attempt:"; tail -5 "$work/log"
-  done
-  return 1
-}
+source "$(dirname "$0")/../ardour_session_steps.sh"
+write_reload_script
 
 # The processor in the session file: class ID, parameter values, and the component's part of
 # the saved state (a VST 3 preset stream: header, data, then a list naming each part's place).
