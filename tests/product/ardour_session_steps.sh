@@ -26,3 +26,12 @@ run() {  # script
   done
   return 1
 }
+
+# The whole round: create and save, check, load and save again, check. $1 checks the saved
+# session, given what it is checking.
+create_and_reload() {  # check
+  run "$work/create.lua" || exit 1
+  "$1" "saved session" || exit 1
+  run "$work/reload.lua" || exit 1
+  "$1" "session loaded and saved again" || exit 1
+}

@@ -83,7 +83,4 @@ sys.exit(0 if ok else 1)
 PY
 }
 
-run "$work/create.lua" || exit 1
-check "saved session" || exit 1
-run "$work/reload.lua" || exit 1
-check "session loaded and saved again" || exit 1
+create_and_reload check
