@@ -43,6 +43,14 @@ class COrbel : public AudioEffectX {
             processThread_.load(std::memory_order_relaxed) == std::this_thread::get_id();
         return inBlock && blockTimeAsked_ ? blockTime_ : askTime(filter, inBlock);
     }
+    // [audio] The time record for the block section, which reads all of it at once: inside a
+    // process call the call's one request (made now unless a query made it already), outside
+    // one a fresh request. Only the thread that processes calls it, so it skips timeInfo's
+    // thread check.
+    VstTimeInfo* blockTimeInfo() {
+        if (!inCall_) return askTime(kBlockTimeFilter, false);
+        return blockTimeAsked_ ? blockTime_ : askTime(kBlockTimeFilter, true);
+    }
     // What the time queries ask for between them: tempo, position, bars, time signature,
     // playing and recording.
     static constexpr int32_t kBlockTimeFilter = kVstTempoValid | kVstPpqPosValid | kVstBarsValid |
@@ -99,6 +107,8 @@ class COrbel : public AudioEffectX {
     // below, so a time query on another thread never sees a block's record.
     std::atomic<std::thread::id> processThread_{};
     bool blockTimeAsked_ = false;
+    // [audio] Whether a process call is running; read only by blockTimeInfo, on that thread.
+    bool inCall_ = false;
     VstTimeInfo* blockTime_ = nullptr;
     static_assert(std::atomic<std::thread::id>::is_always_lock_free);
 };

@@ -15,9 +15,12 @@ namespace {
 
 constexpr int32_t kMaxBuffers = 2 * kMaxRoutedChannels;
 
-// The library's copy and fill, for blocks of any length.
+// The library's copy and fill, for blocks of any length. Guarded copies go through
+// GuardedCopy where their source holds NaN or infinity, and are plain copies elsewhere.
 struct LibraryMoves {
+    static constexpr bool kGuards = false;
     size_t bytes;
+    void Guarded(void*, const void*) const {}
     void Copy(void* out, const void* in) const { std::memcpy(out, in, bytes); }
     void Zero(void* out) const { std::memset(out, 0, bytes); }
 };
@@ -35,20 +38,38 @@ LOTTA_AVX2 inline void Store(void* p, size_t at, __m256i v) {
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(static_cast<char*>(p) + at), v);
 }
 
+// A guarded step: NaN and the infinities (an all-ones exponent) become +0.0, bit for bit.
+template <typename Sample>
+LOTTA_AVX2 inline __m256i Guard(__m256i v) {
+    if constexpr (sizeof(Sample) == 4) {
+        const __m256i exponent = _mm256_set1_epi32(0x7f800000);
+        return _mm256_andnot_si256(_mm256_cmpeq_epi32(_mm256_and_si256(v, exponent), exponent), v);
+    } else {
+        const __m256i exponent = _mm256_set1_epi64x(0x7ff0000000000000ll);
+        return _mm256_andnot_si256(_mm256_cmpeq_epi64(_mm256_and_si256(v, exponent), exponent), v);
+    }
+}
+
 // Blocks of 32 to 128 bytes: four steps, the later ones ending at the block's end and
 // overlapping the earlier ones where the block is shorter (the buffers are the same or
-// further apart than a block, and every load comes before the stores).
+// further apart than a block, and every load comes before the stores). A guarded copy costs
+// these moves no more than a plain one, so its source needs no look for NaN first.
+template <typename Sample>
 struct Avx2ShortMoves {
     static constexpr size_t kLongest = 4 * kStep;
+    static constexpr bool kGuards = true;
     explicit Avx2ShortMoves(size_t bytes)
         : second(bytes >= 2 * kStep ? kStep : 0),
           third(bytes >= 2 * kStep ? bytes - 2 * kStep : 0),
           fourth(bytes - kStep) {}
+    template <bool kGuarded = false>
     LOTTA_AVX2 void Copy(void* out, const void* in) const {
-        const __m256i a = Load(in, 0), b = Load(in, second), c = Load(in, third),
-                      d = Load(in, fourth);
+        __m256i a = Load(in, 0), b = Load(in, second), c = Load(in, third), d = Load(in, fourth);
+        if constexpr (kGuarded) a = Guard<Sample>(a), b = Guard<Sample>(b), c = Guard<Sample>(c),
+                                d = Guard<Sample>(d);
         Store(out, 0, a), Store(out, second, b), Store(out, third, c), Store(out, fourth, d);
     }
+    LOTTA_AVX2 void Guarded(void* out, const void* in) const { Copy<true>(out, in); }
     LOTTA_AVX2 void Zero(void* out) const {
         const __m256i zero = _mm256_setzero_si256();
         Store(out, 0, zero), Store(out, second, zero), Store(out, third, zero),
@@ -58,20 +79,26 @@ struct Avx2ShortMoves {
 };
 
 // Blocks of 128 bytes to 1 KiB: 128 bytes a round, the last round ending at the block's end.
+template <typename Sample>
 struct Avx2LongMoves {
     static constexpr size_t kLongest = 1024;
+    static constexpr bool kGuards = true;
     size_t bytes;
+    template <bool kGuarded = false>
     LOTTA_AVX2 void Copy(void* out, const void* in) const {
-        const Avx2ShortMoves round(4 * kStep);
+        const Avx2ShortMoves<Sample> round(4 * kStep);
         size_t j = 0;
         for (; j + 4 * kStep < bytes; j += 4 * kStep) {
-            round.Copy(static_cast<char*>(out) + j, static_cast<const char*>(in) + j);
+            round.template Copy<kGuarded>(static_cast<char*>(out) + j,
+                                          static_cast<const char*>(in) + j);
         }
         j = bytes - 4 * kStep;
-        round.Copy(static_cast<char*>(out) + j, static_cast<const char*>(in) + j);
+        round.template Copy<kGuarded>(static_cast<char*>(out) + j,
+                                      static_cast<const char*>(in) + j);
     }
+    LOTTA_AVX2 void Guarded(void* out, const void* in) const { Copy<true>(out, in); }
     LOTTA_AVX2 void Zero(void* out) const {
-        const Avx2ShortMoves round(4 * kStep);
+        const Avx2ShortMoves<Sample> round(4 * kStep);
         size_t j = 0;
         for (; j + 4 * kStep < bytes; j += 4 * kStep) round.Zero(static_cast<char*>(out) + j);
         round.Zero(static_cast<char*>(out) + bytes - 4 * kStep);
@@ -271,21 +298,20 @@ bool ChannelRouter::RouteCall(const ChannelRoute* routes, Sample** inputs, Sampl
             last[c] = guarded && !std::isfinite(value) ? 0.0 : value;
         }
     }
+    // No more than the distance between two buffers, so it fits.
+    const auto bytes = static_cast<size_t>(sizeof(Sample) * static_cast<uint64_t>(frames));
+#if defined(LOTTA_CHANNEL_ROUTES_X86)
+    if (bytes >= kStep && bytes <= Avx2LongMoves<Sample>::kLongest && VectorPathActive()) {
+        RunWritesAvx2<Sample>(frames);
+        return true;
+    }
+#endif
     uint64_t clean = 0;
     for (int32_t k = 0; k < guardCount_; ++k) {
         const Write& w = guardSources_[k];
         const auto* in = reinterpret_cast<const Sample*>(w.in);
         if (!AnyNonFinite(in, frames)) clean |= uint64_t{1} << w.source;
     }
-
-    // No more than the distance between two buffers, so it fits.
-    const auto bytes = static_cast<size_t>(sizeof(Sample) * static_cast<uint64_t>(frames));
-#if defined(LOTTA_CHANNEL_ROUTES_X86)
-    if (bytes >= kStep && bytes <= Avx2LongMoves::kLongest && VectorPathActive()) {
-        RunWritesAvx2<Sample>(frames, clean);
-        return true;
-    }
-#endif
     RunWrites<Sample>(frames, clean, LibraryMoves{bytes});
     return true;
 }
@@ -310,7 +336,9 @@ inline __attribute__((always_inline)) void ChannelRouter::RunWrites(int32_t fram
                 for (; w != end; ++w) {
                     auto* out = reinterpret_cast<Sample*>(w->out);
                     const auto* in = reinterpret_cast<const Sample*>(w->in);
-                    if (!(clean >> w->source & 1u)) {
+                    if constexpr (Moves::kGuards) {
+                        moves.Guarded(out, in);
+                    } else if (!(clean >> w->source & 1u)) {
                         GuardedCopy(out, in, frames);
                     } else if (out != in) {
                         moves.Copy(out, in);
@@ -323,12 +351,12 @@ inline __attribute__((always_inline)) void ChannelRouter::RunWrites(int32_t fram
 
 #if defined(LOTTA_CHANNEL_ROUTES_X86)
 template <typename Sample>
-LOTTA_AVX2 void ChannelRouter::RunWritesAvx2(int32_t frames, uint64_t clean) const {
+LOTTA_AVX2 void ChannelRouter::RunWritesAvx2(int32_t frames) const {
     const size_t bytes = sizeof(Sample) * static_cast<size_t>(frames);
-    if (bytes <= Avx2ShortMoves::kLongest) {
-        RunWrites<Sample>(frames, clean, Avx2ShortMoves(bytes));
+    if (bytes <= Avx2ShortMoves<Sample>::kLongest) {
+        RunWrites<Sample>(frames, 0, Avx2ShortMoves<Sample>(bytes));
     } else {
-        RunWrites<Sample>(frames, clean, Avx2LongMoves{bytes});
+        RunWrites<Sample>(frames, 0, Avx2LongMoves<Sample>{bytes});
     }
 }
 #endif

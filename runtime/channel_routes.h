@@ -66,11 +66,11 @@ class ChannelRouter {
     template <typename Sample>
     bool SameBuffers(Sample** inputs, Sample** outputs, int32_t channels) const;
     // The plan's writes, copying and filling blocks with moves; clean: the sources of guarded
-    // copies that hold no NaN or infinity.
+    // copies that hold no NaN or infinity, for moves that cannot guard as they copy.
     template <typename Sample, typename Moves>
     void RunWrites(int32_t frames, uint64_t clean, Moves moves) const;
     template <typename Sample>
-    void RunWritesAvx2(int32_t frames, uint64_t clean) const;
+    void RunWritesAvx2(int32_t frames) const;
 
     // The last call's buffers (inputs, then outputs), their numbers in address order, the
     // smallest distance in bytes between two different ones, and whether an input was missing.

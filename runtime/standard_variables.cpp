@@ -51,19 +51,15 @@ void StandardVariables::BlockPrologue(COrbel* adapter) {
         Set(reportedDelay, delaySamples);
         setInitialDelay(adapter, ToIndex(delaySamples));
     }
-    // Without a time record the previous values stay: a host that stops answering keeps the
-    // last tempo and signature rather than dropping to 0.
-    double newTempo = Get(hostTempo);
-    double numerator = Get(hostTimeSigNumerator);
-    double denominator = Get(hostTimeSigDenominator);
-    getTimeSignature(adapter, &newTempo, &numerator, &denominator);
-    Set(hostTempo, newTempo);
-    Set(hostTimeSigNumerator, numerator);
-    Set(hostTimeSigDenominator, denominator);
-    // Two statements, so the host sees the playing query before the recording one.
-    const double playing = isPlaying(adapter) ? 1.0 : 0.0;
-    const double recording = isRecording(adapter) ? 4.0 : 0.0;
-    Set(playState, playing + recording);
-    Set(beatPosition, getPpqPos(adapter));
+    // One time record answers every question of the block. Without one the previous tempo
+    // and signature stay: a host that stops answering keeps them rather than dropping to 0.
+    const HostTransport transport = getBlockTransport(adapter);
+    if (transport.known) {
+        Set(hostTempo, transport.tempo);
+        Set(hostTimeSigNumerator, transport.numerator);
+        Set(hostTimeSigDenominator, transport.denominator);
+    }
+    Set(playState, (transport.playing ? 1.0 : 0.0) + (transport.recording ? 4.0 : 0.0));
+    Set(beatPosition, transport.ppqPos);
     CopyHostVariables();
 }
