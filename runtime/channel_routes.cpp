@@ -1,5 +1,6 @@
 #include "runtime/channel_routes.h"
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -14,6 +15,9 @@
 namespace {
 
 constexpr int32_t kMaxBuffers = 2 * kMaxRoutedChannels;
+
+// Where a silent channel's last value is read from: a zero as wide as either sample type.
+alignas(8) constexpr double kLastOfSilence = 0.0;
 
 // The library's copy and fill, for blocks of any length. Guarded copies go through
 // GuardedCopy where their source holds NaN or infinity, and are plain copies elsewhere.
@@ -227,7 +231,8 @@ bool ChannelRouter::Plan(const ChannelRoute* routes, int32_t channels) {
     lastGuarded_ = 0;
     for (int32_t c = 0; c < channels; ++c) {
         const bool silent = routes[c].kind == ChannelRoute::kSilence;
-        lastFrom_[c] = silent ? 0 : buffers_[routes[c].input];
+        lastFrom_[c] = silent ? reinterpret_cast<uintptr_t>(&kLastOfSilence) : buffers_[routes[c].input];
+        lastOffsetMask_[c] = silent ? 0 : ~uintptr_t{0};
         if (routes[c].kind == ChannelRoute::kGuardedCopy) lastGuarded_ |= uint32_t{1} << c;
     }
     std::memcpy(planRoutes_, routes, sizeof(ChannelRoute) * static_cast<size_t>(channels));
@@ -290,12 +295,15 @@ bool ChannelRouter::RouteCall(const ChannelRoute* routes, Sample** inputs, Sampl
     // Everything is read before any write could change it: the last frame, and whether the
     // sources of guarded copies hold NaN or infinity (a block without is copied as it is).
     if (last) {
-        const auto at = static_cast<size_t>(frames - 1);
+        // Branch-free: silence reads its one zero at offset 0, and a guarded NaN or infinity
+        // is masked to +0.0.
+        const uintptr_t at = sizeof(Sample) * static_cast<uintptr_t>(frames - 1);
+        constexpr uint64_t kExponent = 0x7ff0000000000000ull;
         for (int32_t c = 0; c < channels; ++c) {
-            const auto* from = reinterpret_cast<const Sample*>(lastFrom_[c]);
-            const double value = from ? static_cast<double>(from[at]) : 0.0;
-            const bool guarded = lastGuarded_ >> c & 1u;
-            last[c] = guarded && !std::isfinite(value) ? 0.0 : value;
+            const auto* from = reinterpret_cast<const Sample*>(lastFrom_[c] + (at & lastOffsetMask_[c]));
+            const auto bits = std::bit_cast<uint64_t>(static_cast<double>(*from));
+            const bool bad = (bits & kExponent) == kExponent && (lastGuarded_ >> c & 1u);
+            last[c] = std::bit_cast<double>(bad ? 0 : bits);
         }
     }
     // No more than the distance between two buffers, so it fits.

@@ -90,7 +90,9 @@ class ChannelRouter {
     int32_t runCount_ = 0;
     Write guardSources_[kMaxRoutedChannels] = {};
     int32_t guardCount_ = 0;
-    // Per channel, the buffer its route reads (0 for silence), and the guarded ones as bits.
+    // Per channel, the buffer its route reads (a zero for silence), whether the last frame's
+    // offset applies (all ones) or not (0, silence), and the guarded ones as bits.
     uintptr_t lastFrom_[kMaxRoutedChannels] = {};
+    uintptr_t lastOffsetMask_[kMaxRoutedChannels] = {};
     uint32_t lastGuarded_ = 0;
 };

@@ -213,10 +213,18 @@ void ClapPlugin::Run(const clap_process& p, ChannelPointers<Sample>& c) {
             }
             changes_.push_back(change);
         }
-        for (uint32_t i = 0; i < inputs; ++i) c.pieceIn[i] = c.in[i] ? c.in[i] + start : nullptr;
-        for (uint32_t i = 0; i < outputs; ++i)
-            c.pieceOut[i] = c.out[i] ? c.out[i] + start : nullptr;
-        effect_->Process(c.pieceIn.data(), c.pieceOut.data(), end - start, changes_, time);
+        // From frame 0 the mapped channels serve as they are.
+        Sample** pieceIn = c.in.data();
+        Sample** pieceOut = c.out.data();
+        if (start > 0) {
+            for (uint32_t i = 0; i < inputs; ++i)
+                c.pieceIn[i] = c.in[i] ? c.in[i] + start : nullptr;
+            for (uint32_t i = 0; i < outputs; ++i)
+                c.pieceOut[i] = c.out[i] ? c.out[i] + start : nullptr;
+            pieceIn = c.pieceIn.data();
+            pieceOut = c.pieceOut.data();
+        }
+        effect_->Process(pieceIn, pieceOut, end - start, changes_, time);
         if (next >= count && end == frames) break;
         if (time) {
             time_ = effect_->TimeAfter(*time, end - start);

@@ -1,5 +1,6 @@
 // The audio path: one process() call becomes one HostedEffect::Process over the effect's
 // channels, with the host's parameter points as changes at their offsets.
+#include <algorithm>
 #include <type_traits>
 
 #include "product/vst3/vst3_plugin.h"
@@ -23,16 +24,28 @@ Sample** Channels(const AudioBusBuffers& bus) {
 template <typename Sample>
 void Gather(const AudioBusBuffers* buses, int32_t count, uint32_t active,
             std::vector<Sample*>& channels) {
-    for (size_t c = 0; c < channels.size(); ++c) {
-        const auto bus = static_cast<int32_t>(c / 2);
-        const auto channel = static_cast<int32_t>(c % 2);
+    // Loads from a bus go through pointers that are always valid (a pair of nulls stands in
+    // for what is missing), so the loop runs without a branch per channel.
+    static Sample* const kNone[2] = {nullptr, nullptr};
+    Sample** to = channels.data();
+    const size_t size = channels.size();
+    const size_t usable = buses ? std::min<size_t>(static_cast<size_t>(std::max(count, 0)), 32) : 0;
+    const size_t pairs = std::min(usable, size / 2);
+    for (size_t bus = 0; bus < pairs; ++bus) {
+        const AudioBusBuffers& b = buses[bus];
+        Sample* const* pointers = Channels<Sample>(b);
+        const int32_t n = (active >> bus & 1u) && pointers ? b.numChannels : 0;
+        to[2 * bus] = (n > 0 ? pointers : kNone)[0];
+        to[2 * bus + 1] = (n > 1 ? pointers : kNone)[1];
+    }
+    for (size_t c = 2 * pairs; c < size; ++c) {
+        const size_t bus = c / 2;
         Sample* pointer = nullptr;
-        if (buses && bus < count && bus < 32 && (active >> bus & 1u) &&
-            channel < buses[bus].numChannels) {
-            Sample** pointers = Channels<Sample>(buses[bus]);
-            if (pointers) pointer = pointers[channel];
+        if (bus < usable && (active >> bus & 1u) && static_cast<int32_t>(c % 2) < buses[bus].numChannels) {
+            Sample* const* pointers = Channels<Sample>(buses[bus]);
+            if (pointers) pointer = pointers[c % 2];
         }
-        channels[c] = pointer;
+        to[c] = pointer;
     }
 }
 
