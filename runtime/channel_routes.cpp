@@ -228,12 +228,11 @@ bool ChannelRouter::Plan(const ChannelRoute* routes, int32_t channels) {
             if (kept > first) runs_[runs++] = {kind, static_cast<uint8_t>(kept)};
         }
     }
-    lastGuarded_ = 0;
     for (int32_t c = 0; c < channels; ++c) {
         const bool silent = routes[c].kind == ChannelRoute::kSilence;
         lastFrom_[c] = silent ? reinterpret_cast<uintptr_t>(&kLastOfSilence) : buffers_[routes[c].input];
         lastOffsetMask_[c] = silent ? 0 : ~uintptr_t{0};
-        if (routes[c].kind == ChannelRoute::kGuardedCopy) lastGuarded_ |= uint32_t{1} << c;
+        lastGuardMask_[c] = routes[c].kind == ChannelRoute::kGuardedCopy ? ~uint64_t{0} : 0;
     }
     std::memcpy(planRoutes_, routes, sizeof(ChannelRoute) * static_cast<size_t>(channels));
     runCount_ = runs;
@@ -249,6 +248,54 @@ bool ChannelRouter::SameBuffers(Sample** inputs, Sample** outputs, int32_t chann
     const size_t bytes = sizeof(uintptr_t) * static_cast<size_t>(channels);
     return channels == channels_ && std::memcmp(buffers_, inputs, bytes) == 0 &&
            std::memcmp(buffers_ + channels, outputs, bytes) == 0;
+}
+
+#if defined(LOTTA_CHANNEL_ROUTES_X86)
+// Four channels a step: their addresses, one gather, the samples widened to double and the
+// guarded lanes' NaN and infinities masked to +0.0. Answers how many channels it did.
+template <typename Sample>
+LOTTA_AVX2 int32_t LastValuesAvx2(const uintptr_t* from, const uintptr_t* offsetMask,
+                                  const uint64_t* guardMask, uintptr_t at, int32_t channels,
+                                  double* last) {
+    static_assert(sizeof(uintptr_t) == 8);
+    const __m256i offset = _mm256_set1_epi64x(static_cast<int64_t>(at));
+    const __m256i exponent = _mm256_set1_epi64x(0x7ff0000000000000ll);
+    int32_t c = 0;
+    for (; c + 4 <= channels; c += 4) {
+        const __m256i address =
+            _mm256_add_epi64(Load(from + c, 0), _mm256_and_si256(offset, Load(offsetMask + c, 0)));
+        __m256d value;
+        if constexpr (sizeof(Sample) == 4) {
+            value = _mm256_cvtps_pd(_mm256_i64gather_ps(static_cast<const float*>(nullptr), address, 1));
+        } else {
+            value = _mm256_i64gather_pd(static_cast<const double*>(nullptr), address, 1);
+        }
+        const __m256i bits = _mm256_castpd_si256(value);
+        const __m256i bad = _mm256_and_si256(
+            _mm256_cmpeq_epi64(_mm256_and_si256(bits, exponent), exponent), Load(guardMask + c, 0));
+        _mm256_storeu_pd(last + c, _mm256_castsi256_pd(_mm256_andnot_si256(bad, bits)));
+    }
+    return c;
+}
+#endif
+
+template <typename Sample>
+void ChannelRouter::LastValues(int32_t frames, double* last) const {
+    // Silence reads its one zero at offset 0; a guarded NaN or infinity becomes +0.0.
+    const uintptr_t at = sizeof(Sample) * static_cast<uintptr_t>(frames - 1);
+    int32_t c = 0;
+#if defined(LOTTA_CHANNEL_ROUTES_X86) && defined(__x86_64__)
+    if (VectorPathActive()) {
+        c = LastValuesAvx2<Sample>(lastFrom_, lastOffsetMask_, lastGuardMask_, at, channels_, last);
+    }
+#endif
+    constexpr uint64_t kExponent = 0x7ff0000000000000ull;
+    for (; c < channels_; ++c) {
+        const auto* from = reinterpret_cast<const Sample*>(lastFrom_[c] + (at & lastOffsetMask_[c]));
+        const auto bits = std::bit_cast<uint64_t>(static_cast<double>(*from));
+        const bool bad = (bits & kExponent) == kExponent;
+        last[c] = std::bit_cast<double>(bad ? bits & ~lastGuardMask_[c] : bits);
+    }
 }
 
 template <typename Sample>
@@ -294,18 +341,7 @@ bool ChannelRouter::RouteCall(const ChannelRoute* routes, Sample** inputs, Sampl
 
     // Everything is read before any write could change it: the last frame, and whether the
     // sources of guarded copies hold NaN or infinity (a block without is copied as it is).
-    if (last) {
-        // Branch-free: silence reads its one zero at offset 0, and a guarded NaN or infinity
-        // is masked to +0.0.
-        const uintptr_t at = sizeof(Sample) * static_cast<uintptr_t>(frames - 1);
-        constexpr uint64_t kExponent = 0x7ff0000000000000ull;
-        for (int32_t c = 0; c < channels; ++c) {
-            const auto* from = reinterpret_cast<const Sample*>(lastFrom_[c] + (at & lastOffsetMask_[c]));
-            const auto bits = std::bit_cast<uint64_t>(static_cast<double>(*from));
-            const bool bad = (bits & kExponent) == kExponent && (lastGuarded_ >> c & 1u);
-            last[c] = std::bit_cast<double>(bad ? 0 : bits);
-        }
-    }
+    if (last) LastValues<Sample>(frames, last);
     // No more than the distance between two buffers, so it fits.
     const auto bytes = static_cast<size_t>(sizeof(Sample) * static_cast<uint64_t>(frames));
 #if defined(LOTTA_CHANNEL_ROUTES_X86)

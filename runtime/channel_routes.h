@@ -71,6 +71,9 @@ class ChannelRouter {
     void RunWrites(int32_t frames, uint64_t clean, Moves moves) const;
     template <typename Sample>
     void RunWritesAvx2(int32_t frames) const;
+    // last[c] for every channel of the plan, from the call's last frame.
+    template <typename Sample>
+    void LastValues(int32_t frames, double* last) const;
 
     // The last call's buffers (inputs, then outputs), their numbers in address order, the
     // smallest distance in bytes between two different ones, and whether an input was missing.
@@ -91,8 +94,9 @@ class ChannelRouter {
     Write guardSources_[kMaxRoutedChannels] = {};
     int32_t guardCount_ = 0;
     // Per channel, the buffer its route reads (a zero for silence), whether the last frame's
-    // offset applies (all ones) or not (0, silence), and the guarded ones as bits.
+    // offset applies (all ones) or not (0, silence), and whether its copy is guarded (all
+    // ones) or not.
     uintptr_t lastFrom_[kMaxRoutedChannels] = {};
     uintptr_t lastOffsetMask_[kMaxRoutedChannels] = {};
-    uint32_t lastGuarded_ = 0;
+    uint64_t lastGuardMask_[kMaxRoutedChannels] = {};
 };
