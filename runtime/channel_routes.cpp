@@ -1,5 +1,6 @@
 #include "runtime/channel_routes.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -78,6 +79,25 @@ struct Avx2ShortMoves {
         const __m256i zero = _mm256_setzero_si256();
         Store(out, 0, zero), Store(out, second, zero), Store(out, third, zero),
             Store(out, fourth, zero);
+    }
+    // A run of copies (writes with out and in addresses), sorted by source: a source is loaded
+    // and guarded once for all the writes that read it. No write of a run stores where another
+    // of the run reads, so what was loaded stays what the buffer holds for the others.
+    template <bool kGuarded, typename Write>
+    LOTTA_AVX2 void CopyRun(const Write* w, const Write* end) const {
+        uintptr_t loaded = 0;
+        __m256i a = _mm256_setzero_si256(), b = a, c = a, d = a;
+        for (; w != end; ++w) {
+            if (w->in != loaded) {
+                const auto* in = reinterpret_cast<const void*>(w->in);
+                a = Load(in, 0), b = Load(in, second), c = Load(in, third), d = Load(in, fourth);
+                if constexpr (kGuarded) a = Guard<Sample>(a), b = Guard<Sample>(b),
+                                        c = Guard<Sample>(c), d = Guard<Sample>(d);
+                loaded = w->in;
+            }
+            auto* out = reinterpret_cast<void*>(w->out);
+            Store(out, 0, a), Store(out, second, b), Store(out, third, c), Store(out, fourth, d);
+        }
     }
     size_t second, third, fourth;
 };
@@ -225,6 +245,10 @@ bool ChannelRouter::Plan(const ChannelRoute* routes, int32_t channels) {
                 }
                 plan_[kept++] = w;
             }
+            // Nothing in a run writes what another of its writes reads, so their order is
+            // free: by source, writes that read the same buffer come together.
+            std::stable_sort(plan_ + first, plan_ + kept,
+                             [](const Write& a, const Write& b) { return a.in < b.in; });
             if (kept > first) runs_[runs++] = {kind, static_cast<uint8_t>(kept)};
         }
     }
@@ -398,7 +422,19 @@ template <typename Sample>
 LOTTA_AVX2 void ChannelRouter::RunWritesAvx2(int32_t frames) const {
     const size_t bytes = sizeof(Sample) * static_cast<size_t>(frames);
     if (bytes <= Avx2ShortMoves<Sample>::kLongest) {
-        RunWrites<Sample>(frames, 0, Avx2ShortMoves<Sample>(bytes));
+        const Avx2ShortMoves<Sample> moves(bytes);
+        const Write* w = plan_;
+        for (const Run* run = runs_; run != runs_ + runCount_; ++run) {
+            const Write* const end = plan_ + run->end;
+            if (run->kind == ChannelRoute::kSilence) {
+                for (; w != end; ++w) moves.Zero(reinterpret_cast<void*>(w->out));  // +0.0
+            } else if (run->kind == ChannelRoute::kCopy) {
+                moves.template CopyRun<false>(w, end);
+            } else {
+                moves.template CopyRun<true>(w, end);
+            }
+            w = end;
+        }
     } else {
         RunWrites<Sample>(frames, 0, Avx2LongMoves<Sample>{bytes});
     }
