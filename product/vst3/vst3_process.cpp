@@ -24,26 +24,30 @@ Sample** Channels(const AudioBusBuffers& bus) {
 template <typename Sample>
 void Gather(const AudioBusBuffers* buses, int32_t count, uint32_t active,
             std::vector<Sample*>& channels) {
-    // Loads from a bus go through pointers that are always valid (a pair of nulls stands in
-    // for what is missing), so the loop runs without a branch per channel.
-    static Sample* const kNone[2] = {nullptr, nullptr};
     Sample** to = channels.data();
     const size_t size = channels.size();
-    const size_t usable = buses ? std::min<size_t>(static_cast<size_t>(std::max(count, 0)), 32) : 0;
-    const size_t pairs = std::min(usable, size / 2);
-    for (size_t bus = 0; bus < pairs; ++bus) {
-        const AudioBusBuffers& b = buses[bus];
-        Sample* const* pointers = Channels<Sample>(b);
-        const int32_t n = (active >> bus & 1u) && pointers ? b.numChannels : 0;
-        to[2 * bus] = (n > 0 ? pointers : kNone)[0];
-        to[2 * bus + 1] = (n > 1 ? pointers : kNone)[1];
-    }
-    for (size_t c = 2 * pairs; c < size; ++c) {
-        const size_t bus = c / 2;
-        Sample* pointer = nullptr;
-        if (bus < usable && (active >> bus & 1u) && static_cast<int32_t>(c % 2) < buses[bus].numChannels) {
+    // The usual call first: every bus there and switched on, each with two channels.
+    const size_t pairs = size / 2;
+    const uint32_t all = pairs >= 32 ? ~0u : (1u << pairs) - 1;
+    if (buses && size % 2 == 0 && pairs <= 32 && count >= 0 &&
+        static_cast<size_t>(count) >= pairs && (active & all) == all) {
+        size_t bus = 0;
+        for (; bus < pairs; ++bus) {
             Sample* const* pointers = Channels<Sample>(buses[bus]);
-            if (pointers) pointer = pointers[c % 2];
+            if (!pointers || buses[bus].numChannels < 2) break;
+            to[2 * bus] = pointers[0];
+            to[2 * bus + 1] = pointers[1];
+        }
+        if (bus == pairs) return;
+    }
+    for (size_t c = 0; c < size; ++c) {
+        const auto bus = static_cast<int32_t>(c / 2);
+        const auto channel = static_cast<int32_t>(c % 2);
+        Sample* pointer = nullptr;
+        if (buses && bus < count && bus < 32 && (active >> bus & 1u) &&
+            channel < buses[bus].numChannels) {
+            Sample** pointers = Channels<Sample>(buses[bus]);
+            if (pointers) pointer = pointers[channel];
         }
         to[c] = pointer;
     }
