@@ -13,12 +13,6 @@ VstTimeInfo* TimeInfo(COrbel* adapter) {
     return adapter ? adapter->timeInfo(kFilter) : nullptr;
 }
 
-// The readers of a record (null: no answer), one rule each for the single queries and the
-// block's transport.
-bool Flag(const VstTimeInfo* info, int32_t flag) {
-    return info && (info->flags & flag) != 0;
-}
-
 void Store(int32_t* out, int32_t value) {
     if (out) *out = value;
 }
@@ -90,12 +84,12 @@ double getBarStartPos(COrbel* adapter) {
 
 int32_t isPlaying(COrbel* adapter) {
     const VstTimeInfo* info = TimeInfo<kVstTransportPlaying>(adapter);
-    return Flag(info, kVstTransportPlaying) ? 1 : 0;
+    return info && (info->flags & kVstTransportPlaying) ? 1 : 0;
 }
 
 int32_t isRecording(COrbel* adapter) {
     const VstTimeInfo* info = TimeInfo<kVstTransportRecording>(adapter);
-    return Flag(info, kVstTransportRecording) ? 1 : 0;
+    return info && (info->flags & kVstTransportRecording) ? 1 : 0;
 }
 
 int32_t getTimeSignature(COrbel* adapter, double* tempo, double* numerator, double* denominator) {
@@ -107,18 +101,8 @@ int32_t getTimeSignature(COrbel* adapter, double* tempo, double* numerator, doub
     return 1;
 }
 
-HostTransport getBlockTransport(COrbel* adapter) {
-    HostTransport transport;
-    const VstTimeInfo* info = adapter ? adapter->blockTimeInfo() : nullptr;
-    if (!info) return transport;
-    transport.known = true;
-    transport.tempo = info->tempo;
-    transport.numerator = info->timeSigNumerator;
-    transport.denominator = info->timeSigDenominator;
-    transport.ppqPos = info->ppqPos;
-    transport.playing = Flag(info, kVstTransportPlaying);
-    transport.recording = Flag(info, kVstTransportRecording);
-    return transport;
+const VstTimeInfo* getBlockTimeInfo(COrbel* adapter) {
+    return adapter ? adapter->blockTimeInfo() : nullptr;
 }
 
 int32_t setInitialDelay(COrbel* adapter, int32_t samples) {

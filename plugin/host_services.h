@@ -37,20 +37,10 @@ int32_t isPlaying(COrbel* adapter);
 int32_t isRecording(COrbel* adapter);
 int32_t getTimeSignature(COrbel* adapter, double* tempo, double* numerator, double* denominator);
 
-// What the queries above answer, read from one time record.
-struct HostTransport {
-    bool known = false;  // the host gave a record; without one the rest stays 0
-    double tempo = 0.0;
-    double numerator = 0.0;
-    double denominator = 0.0;
-    double ppqPos = 0.0;
-    bool playing = false;
-    bool recording = false;
-};
-// [audio] The block section's queries at once, from the process call's one time request
-// (COrbel::blockTimeInfo): the same answers as the single queries, without a thread check
-// per query.
-HostTransport getBlockTransport(COrbel* adapter);
+// [audio] The process call's one time record (COrbel::blockTimeInfo), for a block section that
+// reads several of the values above at once: the same record they answer from, without a
+// thread check per query. Null when the host gives none.
+const VstTimeInfo* getBlockTimeInfo(COrbel* adapter);
 
 // [any] Stores the latency in the record, no host request: the block section reports it.
 int32_t setInitialDelay(COrbel* adapter, int32_t samples);

@@ -1,6 +1,5 @@
 #include "runtime/channel_routes.h"
 
-#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -247,8 +246,13 @@ bool ChannelRouter::Plan(const ChannelRoute* routes, int32_t channels) {
             }
             // Nothing in a run writes what another of its writes reads, so their order is
             // free: by source, writes that read the same buffer come together.
-            std::stable_sort(plan_ + first, plan_ + kept,
-                             [](const Write& a, const Write& b) { return a.in < b.in; });
+            // Insertion sort: no allocation on the audio thread, and the runs are short.
+            for (int32_t k = first + 1; k < kept; ++k) {
+                const Write moving = plan_[k];
+                int32_t j = k;
+                for (; j > first && plan_[j - 1].in > moving.in; --j) plan_[j] = plan_[j - 1];
+                plan_[j] = moving;
+            }
             if (kept > first) runs_[runs++] = {kind, static_cast<uint8_t>(kept)};
         }
     }

@@ -51,15 +51,19 @@ void StandardVariables::BlockPrologue(COrbel* adapter) {
         Set(reportedDelay, delaySamples);
         setInitialDelay(adapter, ToIndex(delaySamples));
     }
-    // One time record answers every question of the block. Without one the previous tempo
-    // and signature stay: a host that stops answering keeps them rather than dropping to 0.
-    const HostTransport transport = getBlockTransport(adapter);
-    if (transport.known) {
-        Set(hostTempo, transport.tempo);
-        Set(hostTimeSigNumerator, transport.numerator);
-        Set(hostTimeSigDenominator, transport.denominator);
+    // One time record answers every question of the block, by the rules of the single
+    // queries (getTimeSignature, isPlaying, isRecording, getPpqPos). Without one the previous
+    // tempo and signature stay: a host that stops answering keeps them rather than dropping
+    // to 0.
+    const VstTimeInfo* time = getBlockTimeInfo(adapter);
+    if (time) {
+        Set(hostTempo, time->tempo);
+        Set(hostTimeSigNumerator, time->timeSigNumerator);
+        Set(hostTimeSigDenominator, time->timeSigDenominator);
     }
-    Set(playState, (transport.playing ? 1.0 : 0.0) + (transport.recording ? 4.0 : 0.0));
-    Set(beatPosition, transport.ppqPos);
+    const int32_t flags = time ? time->flags : 0;
+    Set(playState, ((flags & kVstTransportPlaying) ? 1.0 : 0.0) +
+                       ((flags & kVstTransportRecording) ? 4.0 : 0.0));
+    Set(beatPosition, time ? time->ppqPos : 0.0);
     CopyHostVariables();
 }
