@@ -108,11 +108,15 @@ bool ClapDescribeLayout(uint32_t index, const ClapChannels& channels,
 template <typename Sample>
 void ClapMapChannels(clap_id layout, const clap_audio_buffer* buffers, uint32_t bufferCount,
                      Sample** channels, uint32_t channelCount) {
-    std::fill(channels, channels + channelCount, nullptr);
-    if (!buffers) return;
     const uint32_t width = Width(layout, channelCount);
-    const uint32_t ports = std::min(bufferCount, PortCountOf(layout, channelCount));
-    for (uint32_t port = 0; port < ports; ++port) {
+    const uint32_t ports = buffers ? std::min(bufferCount, PortCountOf(layout, channelCount)) : 0;
+    // Each entry is stored only when it changes: hosts mostly pass the same buffers, and the
+    // effect reads the array right away, which fresh stores would hold up.
+    auto set = [](Sample*& entry, Sample* pointer) {
+        if (entry != pointer) entry = pointer;
+    };
+    uint32_t c = 0;
+    for (uint32_t port = 0; port < ports && c < channelCount; ++port) {
         const clap_audio_buffer& buffer = buffers[port];
         Sample* const* data;
         if constexpr (std::is_same_v<Sample, float>) {
@@ -120,11 +124,12 @@ void ClapMapChannels(clap_id layout, const clap_audio_buffer* buffers, uint32_t 
         } else {
             data = buffer.data64;
         }
-        if (!data) continue;
-        const uint32_t first = port * width;
-        const uint32_t count = std::min({buffer.channel_count, width, channelCount - first});
-        std::copy(data, data + count, channels + first);
+        const uint32_t end = std::min(channelCount, c + width);
+        const uint32_t count = data ? std::min(buffer.channel_count, end - c) : 0;
+        for (uint32_t k = 0; k < count; ++k) set(channels[c + k], data[k]);
+        for (c += count; c < end; ++c) set(channels[c], nullptr);
     }
+    for (; c < channelCount; ++c) set(channels[c], nullptr);
 }
 
 template void ClapMapChannels<float>(clap_id, const clap_audio_buffer*, uint32_t, float**,
