@@ -69,8 +69,8 @@ struct Avx2ShortMoves {
     template <bool kGuarded = false>
     LOTTA_AVX2 void Copy(void* out, const void* in) const {
         __m256i a = Load(in, 0), b = Load(in, second), c = Load(in, third), d = Load(in, fourth);
-        if constexpr (kGuarded) a = Guard<Sample>(a), b = Guard<Sample>(b), c = Guard<Sample>(c),
-                                d = Guard<Sample>(d);
+        if constexpr (kGuarded)
+            a = Guard<Sample>(a), b = Guard<Sample>(b), c = Guard<Sample>(c), d = Guard<Sample>(d);
         Store(out, 0, a), Store(out, second, b), Store(out, third, c), Store(out, fourth, d);
     }
     LOTTA_AVX2 void Guarded(void* out, const void* in) const { Copy<true>(out, in); }
@@ -90,8 +90,9 @@ struct Avx2ShortMoves {
             if (w->in != loaded) {
                 const auto* in = reinterpret_cast<const void*>(w->in);
                 a = Load(in, 0), b = Load(in, second), c = Load(in, third), d = Load(in, fourth);
-                if constexpr (kGuarded) a = Guard<Sample>(a), b = Guard<Sample>(b),
-                                        c = Guard<Sample>(c), d = Guard<Sample>(d);
+                if constexpr (kGuarded)
+                    a = Guard<Sample>(a), b = Guard<Sample>(b), c = Guard<Sample>(c),
+                    d = Guard<Sample>(d);
                 loaded = w->in;
             }
             auto* out = reinterpret_cast<void*>(w->out);
@@ -258,7 +259,8 @@ bool ChannelRouter::Plan(const ChannelRoute* routes, int32_t channels) {
     }
     for (int32_t c = 0; c < channels; ++c) {
         const bool silent = routes[c].kind == ChannelRoute::kSilence;
-        lastFrom_[c] = silent ? reinterpret_cast<uintptr_t>(&kLastOfSilence) : buffers_[routes[c].input];
+        lastFrom_[c] =
+            silent ? reinterpret_cast<uintptr_t>(&kLastOfSilence) : buffers_[routes[c].input];
         lastOffsetMask_[c] = silent ? 0 : ~uintptr_t{0};
         lastGuardMask_[c] = routes[c].kind == ChannelRoute::kGuardedCopy ? ~uint64_t{0} : 0;
     }
@@ -294,7 +296,8 @@ LOTTA_AVX2 int32_t LastValuesAvx2(const uintptr_t* from, const uintptr_t* offset
             _mm256_add_epi64(Load(from + c, 0), _mm256_and_si256(offset, Load(offsetMask + c, 0)));
         __m256d value;
         if constexpr (sizeof(Sample) == 4) {
-            value = _mm256_cvtps_pd(_mm256_i64gather_ps(static_cast<const float*>(nullptr), address, 1));
+            value = _mm256_cvtps_pd(
+                _mm256_i64gather_ps(static_cast<const float*>(nullptr), address, 1));
         } else {
             value = _mm256_i64gather_pd(static_cast<const double*>(nullptr), address, 1);
         }
@@ -319,7 +322,8 @@ void ChannelRouter::LastValues(int32_t frames, double* last) const {
 #endif
     constexpr uint64_t kExponent = 0x7ff0000000000000ull;
     for (; c < channels_; ++c) {
-        const auto* from = reinterpret_cast<const Sample*>(lastFrom_[c] + (at & lastOffsetMask_[c]));
+        const auto* from =
+            reinterpret_cast<const Sample*>(lastFrom_[c] + (at & lastOffsetMask_[c]));
         const auto bits = std::bit_cast<uint64_t>(static_cast<double>(*from));
         const bool bad = (bits & kExponent) == kExponent;
         last[c] = std::bit_cast<double>(bad ? bits & ~lastGuardMask_[c] : bits);
