@@ -24,18 +24,35 @@ cmake --build build-fuzz -j"$jobs" --target "${targets[@]}"
 mkdir -p build-fuzz/crashes
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1 ${ASAN_OPTIONS:-}"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1 ${UBSAN_OPTIONS:-}"
-for target in "${targets[@]}"; do
-  corpus=build-fuzz/corpus/$target
+# One target a core at a time: each still runs its full time on a core of its own.
+run_target() {
+  local target=$1 corpus=build-fuzz/corpus/$1 log=build-fuzz/$1.log
   mkdir -p "$corpus"
-  echo "== $target: $seconds s =="
-  log=build-fuzz/$target.log
-  status=0
   build-fuzz/$target -max_total_time="$seconds" -print_final_stats=1 \
-    -artifact_prefix=build-fuzz/crashes/"$target"- "$corpus" >"$log" 2>&1 || status=$?
-  grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb|Done )' "$log" || true
-  if ((status != 0)); then
-    tail -n 60 "$log"
-    exit "$status"
-  fi
+    -artifact_prefix=build-fuzz/crashes/"$target"- "$corpus" >"$log" 2>&1
+}
+pids=()
+names=()
+finish() {
+  local i status
+  for i in "${!pids[@]}"; do
+    status=0
+    wait "${pids[$i]}" || status=$?
+    echo "== ${names[$i]}: $seconds s =="
+    grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb|Done )' "build-fuzz/${names[$i]}.log" || true
+    if ((status != 0)); then
+      tail -n 60 "build-fuzz/${names[$i]}.log"
+      exit "$status"
+    fi
+  done
+  pids=()
+  names=()
+}
+for target in "${targets[@]}"; do
+  run_target "$target" &
+  pids+=($!)
+  names+=("$target")
+  if ((${#pids[@]} >= jobs)); then finish; fi
 done
+finish
 echo "fuzzing: no crash in ${#targets[@]} targets"
