@@ -19,6 +19,7 @@
 #include "runtime/audio_loop.h"
 #include "runtime/vector_path.h"
 #include "tests/plugin/routing_model.h"
+#include "tests/runtime/sample_format.h"
 
 namespace {
 
@@ -35,37 +36,8 @@ class CountingRouter : public TZoltEffect {
 };
 
 template <typename Sample>
-struct Traits;
-template <>
-struct Traits<float> {
-    static constexpr const char* kName = "float";
-    using Word = uint32_t;
-    static constexpr Word kQuiet = 0x00400000u;
-    static constexpr Word kExponent = 0x7f800000u;
-};
-template <>
-struct Traits<double> {
-    static constexpr const char* kName = "double";
-    using Word = uint64_t;
-    static constexpr Word kQuiet = 0x0008000000000000ull;
-    static constexpr Word kExponent = 0x7ff0000000000000ull;
-};
-
-template <typename Sample>
-typename Traits<Sample>::Word BitsOf(Sample x) {
-    typename Traits<Sample>::Word w;
-    std::memcpy(&w, &x, sizeof w);
-    return w;
-}
-template <typename Sample>
-Sample FromBits(typename Traits<Sample>::Word w) {
-    Sample x;
-    std::memcpy(&x, &w, sizeof x);
-    return x;
-}
-template <typename Sample>
 bool IsSignalling(Sample x) {
-    using T = Traits<Sample>;
+    using T = SampleFormat<Sample>;
     const auto w = BitsOf(x);
     return (w & T::kExponent) == T::kExponent && !(w & T::kQuiet) && (w & (T::kQuiet - 1)) != 0;
 }
@@ -74,14 +46,14 @@ template <typename Sample>
 bool SameOrQuieted(Sample reference, Sample block) {
     const auto r = BitsOf(reference);
     const auto b = BitsOf(block);
-    return r == b || (IsSignalling(block) && r == (b | Traits<Sample>::kQuiet));
+    return r == b || (IsSignalling(block) && r == (b | SampleFormat<Sample>::kQuiet));
 }
 
 // Samples a host may hand over: ordinary values of every magnitude, zeros of both signs,
 // denormals, infinities, quiet and signalling NaNs with payloads.
 template <typename Sample>
 Sample RandomSample(std::mt19937_64& rng) {
-    using T = Traits<Sample>;
+    using T = SampleFormat<Sample>;
     using Word = typename T::Word;
     using Limits = std::numeric_limits<Sample>;
     const Word payload = static_cast<Word>(rng()) & (T::kQuiet - 1);
@@ -288,7 +260,7 @@ Variables RandomVariables(std::mt19937_64& rng) {
 
 template <typename Sample>
 std::string Describe(const Call<Sample>& call) {
-    return std::string(Traits<Sample>::kName) + ", " + Name(call.layout) + ", " +
+    return std::string(SampleFormat<Sample>::kName) + ", " + Name(call.layout) + ", " +
            std::to_string(call.frames) + " frames";
 }
 

@@ -14,51 +14,26 @@
 
 #include "runtime/channel_routes.h"
 #include "runtime/vector_path.h"
+#include "tests/runtime/sample_format.h"
 
 namespace {
-
-template <typename Sample>
-struct Bits;
-template <>
-struct Bits<float> {
-    using Word = uint32_t;
-    static constexpr Word kExponent = 0x7f800000u;
-};
-template <>
-struct Bits<double> {
-    using Word = uint64_t;
-    static constexpr Word kExponent = 0x7ff0000000000000ull;
-};
-
-template <typename Sample>
-typename Bits<Sample>::Word WordOf(Sample value) {
-    typename Bits<Sample>::Word word;
-    std::memcpy(&word, &value, sizeof word);
-    return word;
-}
-
-template <typename Sample>
-Sample SampleOf(typename Bits<Sample>::Word word) {
-    Sample value;
-    std::memcpy(&value, &word, sizeof value);
-    return value;
-}
 
 // Ordinary values mostly, with NaN (quiet and signalling), infinities, denormals and zeros of
 // both signs now and then.
 template <typename Sample>
 Sample RandomSample(std::mt19937_64& rng) {
-    using Word = typename Bits<Sample>::Word;
+    using Word = typename SampleFormat<Sample>::Word;
     const Word sign = (rng() & 1) ? Word{1} << (sizeof(Word) * 8 - 1) : 0;
     switch (rng() % 12) {
         case 0:
-            return SampleOf<Sample>(sign | Bits<Sample>::kExponent);  // infinity
+            return FromBits<Sample>(sign | SampleFormat<Sample>::kExponent);  // infinity
         case 1:
-            return SampleOf<Sample>(sign | Bits<Sample>::kExponent | (Word(rng()) | 1));
+            return FromBits<Sample>(sign | SampleFormat<Sample>::kExponent | (Word(rng()) | 1));
         case 2:
-            return SampleOf<Sample>(sign | (Word(rng()) & (Bits<Sample>::kExponent >> 1) >> 8));
+            return FromBits<Sample>(sign |
+                                    (Word(rng()) & (SampleFormat<Sample>::kExponent >> 1) >> 8));
         case 3:
-            return SampleOf<Sample>(sign);
+            return FromBits<Sample>(sign);
         default:
             return static_cast<Sample>(std::uniform_real_distribution<double>(-2, 2)(rng));
     }
@@ -70,7 +45,7 @@ Sample RandomSample(std::mt19937_64& rng) {
 template <typename Sample>
 void Model(const std::vector<ChannelRoute>& routes, Sample** in, Sample** out, int32_t frames,
            double* last) {
-    using Word = typename Bits<Sample>::Word;
+    using Word = typename SampleFormat<Sample>::Word;
     const size_t channels = routes.size();
     std::vector<Word> read(channels), frame(channels);
     for (int32_t j = 0; j < frames; ++j) {
@@ -81,7 +56,8 @@ void Model(const std::vector<ChannelRoute>& routes, Sample** in, Sample** out, i
         for (size_t c = 0; c < channels; ++c) {
             const ChannelRoute& r = routes[c];
             const Word v = r.kind == ChannelRoute::kSilence ? 0 : read[r.input];
-            const bool bad = (v & Bits<Sample>::kExponent) == Bits<Sample>::kExponent;
+            const bool bad =
+                (v & SampleFormat<Sample>::kExponent) == SampleFormat<Sample>::kExponent;
             frame[c] = r.kind == ChannelRoute::kGuardedCopy && bad ? 0 : v;
         }
         for (size_t c = channels; c-- > 0;) {
@@ -89,7 +65,7 @@ void Model(const std::vector<ChannelRoute>& routes, Sample** in, Sample** out, i
         }
     }
     for (size_t c = 0; frames > 0 && c < channels; ++c) {
-        last[c] = static_cast<double>(SampleOf<Sample>(frame[c]));
+        last[c] = static_cast<double>(FromBits<Sample>(frame[c]));
     }
 }
 
@@ -188,7 +164,7 @@ TYPED_TEST(ChannelRouterTest, MatchesThePerFrameLoopOrWritesNothing) {
             for (int32_t c = 0; c < channels; ++c) {
                 const double a = expectedLast[static_cast<size_t>(c)];
                 const double b = last[static_cast<size_t>(c)];
-                EXPECT_TRUE(WordOf(a) == WordOf(b) || (std::isnan(a) && std::isnan(b)))
+                EXPECT_TRUE(BitsOf(a) == BitsOf(b) || (std::isnan(a) && std::isnan(b)))
                     << "last value of channel " << c << ": " << a << " against " << b;
             }
         }
