@@ -94,6 +94,9 @@ windows_tests() {
     scripts/wine-run.sh "$WINEPREFIX" wineboot --init
     wineserver -w  # the server that created it, before ours starts
     wineserver -p5
+    # The first programs on a fresh server run one at a time: two started at once there, one
+    # of them may never end. A trivial one goes first.
+    scripts/wine-run.sh "$WINEPREFIX" cmd /c exit
     # Under emulation each Wine process is slow: few at a time.
     ctest --test-dir "$1" --output-on-failure -j"$2"' windows-tests "$1" "$jobs"
   unset WINEPREFIX
