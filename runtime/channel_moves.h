@@ -125,14 +125,14 @@ struct Avx2LongMoves {
 };
 #endif
 
-#if defined(LOTTA_CHANNEL_MOVES_X86)
-// Four channels a step: their addresses, one gather, the samples widened to double and the
-// guarded lanes' NaN and infinities masked to +0.0. Answers how many channels it did.
+#if defined(LOTTA_CHANNEL_MOVES_X86) && defined(__x86_64__)
+// Four channels a step (64-bit addresses in the lanes): their addresses, one gather, the samples
+// widened to double and the guarded lanes' NaN and infinities masked to +0.0. Answers how many
+// channels it did.
 template <typename Sample>
 LOTTA_AVX2 int32_t LastValuesAvx2(const uintptr_t* from, const uintptr_t* offsetMask,
                                   const uint64_t* guardMask, uintptr_t at, int32_t channels,
                                   double* last) {
-    static_assert(sizeof(uintptr_t) == 8);
     const __m256i offset = _mm256_set1_epi64x(static_cast<int64_t>(at));
     const __m256i exponent = _mm256_set1_epi64x(0x7ff0000000000000ll);
     int32_t c = 0;
