@@ -39,8 +39,8 @@ if [ $is32bit = 0 ] && [ -x "$wine64" ]; then
   export WINELOADER=$wine64
   # A 64-bit test program ends in seconds. Now and then one that starts threads stops for good
   # under Wine, every thread waiting on the Wine server; it gets one more run after
-  # LOTTA_WINE_STALL_SECONDS (default 60), and the stall is said. A second stall fails.
-  stall=${LOTTA_WINE_STALL_SECONDS:-60}
+  # LOTTA_WINE_STALL_SECONDS (default 30), and the stall is said. A second stall fails.
+  stall=${LOTTA_WINE_STALL_SECONDS:-30}
   case $program in *.exe) ;; *) exec "$wine64" "$program" "${args[@]}" ;; esac
   for attempt in 1 2; do
     status=0
