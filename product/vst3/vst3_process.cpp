@@ -18,13 +18,6 @@ Sample** Channels(const AudioBusBuffers& bus) {
     }
 }
 
-// Stored only when it changes: hosts mostly pass the same buffers, and the effect reads the
-// array right away, which fresh stores would hold up.
-template <typename Sample>
-void Store(Sample*& entry, Sample* pointer) {
-    if (entry != pointer) entry = pointer;
-}
-
 // The effect's channel pointers from the host's buses, two channels a bus. A bus that is
 // switched off, missing (hosts may leave out trailing ones), without channels or with null
 // pointers gives null channels: the effect reads silence there and writes nothing.
@@ -42,8 +35,8 @@ void Gather(const AudioBusBuffers* buses, int32_t count, uint32_t active,
         for (; bus < pairs; ++bus) {
             Sample* const* pointers = Channels<Sample>(buses[bus]);
             if (!pointers || buses[bus].numChannels < 2) break;
-            Store(to[2 * bus], pointers[0]);
-            Store(to[2 * bus + 1], pointers[1]);
+            to[2 * bus] = pointers[0];
+            to[2 * bus + 1] = pointers[1];
         }
         if (bus == pairs) return;
     }
@@ -56,7 +49,7 @@ void Gather(const AudioBusBuffers* buses, int32_t count, uint32_t active,
             Sample** pointers = Channels<Sample>(buses[bus]);
             if (pointers) pointer = pointers[channel];
         }
-        Store(to[c], pointer);
+        to[c] = pointer;
     }
 }
 
