@@ -1,6 +1,29 @@
-# Sourced by the Ardour session tests: the reload script and the retrying runner they share.
+# Sourced by the Ardour session tests: the create and reload scripts and the retrying runner
+# they share.
 # Needs $work (a scratch folder holding the session). ardour7-lua sometimes aborts on its own
 # (as ardour7-export does), so each step is tried up to three times.
+
+# Writes $work/create.lua: a session with one stereo track holding the plug-in (named $1, of
+# type $2) with the switches at parameter indices $3 and $4 on, saved after the engine ran.
+write_create_script() {  # plugin type first-switch second-switch
+  cat >"$work/create.lua" <<LUA
+AudioEngine:set_backend("None (Dummy)", "", "")
+Session = create_session(arg[1], "router", 48000)
+assert(Session, "no session")
+local tracks = Session:new_audio_track(2, 2, nil, 1, "Router",
+  ARDOUR.PresentationInfo.max_order, ARDOUR.TrackMode.Normal, true)
+local plugin = ARDOUR.LuaAPI.new_plugin(Session, "$1", ARDOUR.PluginType.$2, "")
+assert(not plugin:isnil(), "plug-in not found")
+assert(tracks:front():add_processor_by_index(plugin, 0, nil, true), "not added")
+ARDOUR.LuaAPI.set_processor_param(plugin, $3, 1.0)
+ARDOUR.LuaAPI.set_processor_param(plugin, $4, 1.0)
+-- Switches reach the plug-in with the next blocks: let the engine process before saving.
+ARDOUR.LuaAPI.usleep(1000000)
+Session:save_state("", false, false, false, false, false)
+close_session()
+print("saved")
+LUA
+}
 
 # Writes $work/reload.lua: load the session, let the engine run, save it again.
 write_reload_script() {

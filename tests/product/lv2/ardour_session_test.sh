@@ -14,24 +14,8 @@ mkdir "$work/lv2"
 ln -s "$(cd "$bundle" && pwd)" "$work/lv2/"
 export LV2_PATH="$work/lv2"
 
-cat >"$work/create.lua" <<LUA
-AudioEngine:set_backend("None (Dummy)", "", "")
-Session = create_session(arg[1], "router", 48000)
-assert(Session, "no session")
-local tracks = Session:new_audio_track(2, 2, nil, 1, "Router",
-  ARDOUR.PresentationInfo.max_order, ARDOUR.TrackMode.Normal, true)
-local plugin = ARDOUR.LuaAPI.new_plugin(Session, "$uri", ARDOUR.PluginType.LV2, "")
-assert(not plugin:isnil(), "plug-in not found")
-assert(tracks:front():add_processor_by_index(plugin, 0, nil, true), "not added")
-ARDOUR.LuaAPI.set_processor_param(plugin, 2, 1.0)
-ARDOUR.LuaAPI.set_processor_param(plugin, 7, 1.0)
--- Ports reach the plug-in in run(): let the engine process before saving.
-ARDOUR.LuaAPI.usleep(1000000)
-Session:save_state("", false, false, false, false, false)
-close_session()
-print("saved")
-LUA
 source "$(dirname "$0")/../ardour_session_steps.sh"
+write_create_script "$uri" LV2 2 7
 write_reload_script
 
 # The newest state the plug-in saved, as 65 floats; the switches are sliders 1, 3, .., 15.

@@ -25,24 +25,8 @@ LD_LIBRARY_PATH="/usr/lib/ardour7${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}" timeout 
   /usr/lib/ardour7/ardour-vst3-scanner -q "$work/vst3/$(basename "$bundle")" ||
   { echo "ardour-vst3-scanner failed"; exit 1; }
 
-cat >"$work/create.lua" <<'LUA'
-AudioEngine:set_backend("None (Dummy)", "", "")
-Session = create_session(arg[1], "router", 48000)
-assert(Session, "no session")
-local tracks = Session:new_audio_track(2, 2, nil, 1, "Router",
-  ARDOUR.PresentationInfo.max_order, ARDOUR.TrackMode.Normal, true)
-local plugin = ARDOUR.LuaAPI.new_plugin(Session, "Kelvane_Lotta router", ARDOUR.PluginType.VST3, "")
-assert(not plugin:isnil(), "plug-in not found")
-assert(tracks:front():add_processor_by_index(plugin, 0, nil, true), "not added")
-ARDOUR.LuaAPI.set_processor_param(plugin, 0, 1.0)
-ARDOUR.LuaAPI.set_processor_param(plugin, 5, 1.0)
--- Parameter changes reach the plug-in with the next blocks: let the engine process first.
-ARDOUR.LuaAPI.usleep(1000000)
-Session:save_state("", false, false, false, false, false)
-close_session()
-print("saved")
-LUA
 source "$(dirname "$0")/../ardour_session_steps.sh"
+write_create_script "Kelvane_Lotta router" VST3 0 5
 write_reload_script
 
 # The processor in the session file: class ID, parameter values, and the component's part of
