@@ -169,8 +169,10 @@ template <typename Sample>
 void ClapPlugin::Run(const clap_process& p, ChannelPointers<Sample>& c) {
     const auto inputs = static_cast<uint32_t>(c.in.size());
     const auto outputs = static_cast<uint32_t>(c.out.size());
-    ClapMapChannels(layout_, p.audio_inputs, p.audio_inputs_count, c.in.data(), inputs);
-    ClapMapChannels(layout_, p.audio_outputs, p.audio_outputs_count, c.out.data(), outputs);
+    Sample* const* in =
+        ClapMapChannels(layout_, p.audio_inputs, p.audio_inputs_count, c.in.data(), inputs);
+    Sample* const* out =
+        ClapMapChannels(layout_, p.audio_outputs, p.audio_outputs_count, c.out.data(), outputs);
     const double rate = effect_->SampleRate();
     const uint32_t frames = p.frames_count;
     const VstTimeInfo* time = nullptr;
@@ -214,13 +216,12 @@ void ClapPlugin::Run(const clap_process& p, ChannelPointers<Sample>& c) {
             changes_.push_back(change);
         }
         // From frame 0 the mapped channels serve as they are.
-        Sample** pieceIn = c.in.data();
-        Sample** pieceOut = c.out.data();
+        Sample* const* pieceIn = in;
+        Sample* const* pieceOut = out;
         if (start > 0) {
-            for (uint32_t i = 0; i < inputs; ++i)
-                c.pieceIn[i] = c.in[i] ? c.in[i] + start : nullptr;
+            for (uint32_t i = 0; i < inputs; ++i) c.pieceIn[i] = in[i] ? in[i] + start : nullptr;
             for (uint32_t i = 0; i < outputs; ++i)
-                c.pieceOut[i] = c.out[i] ? c.out[i] + start : nullptr;
+                c.pieceOut[i] = out[i] ? out[i] + start : nullptr;
             pieceIn = c.pieceIn.data();
             pieceOut = c.pieceOut.data();
         }

@@ -34,7 +34,8 @@ bool ClapDescribeLayout(uint32_t index, const ClapChannels& channels,
 
 // [audio] The effect's channel pointers of one direction, channelCount of them, from the
 // host's buffers of a layout (data32 or data64 as Sample says). A port or channel the host
-// leaves out, or whose pointers are null, gives null channels.
+// leaves out, or whose pointers are null, gives null channels. Answers the host's own array
+// where one port brings every channel (nothing to copy), else channels, filled.
 template <typename Sample>
-void ClapMapChannels(clap_id layout, const clap_audio_buffer* buffers, uint32_t bufferCount,
-                     Sample** channels, uint32_t channelCount);
+Sample* const* ClapMapChannels(clap_id layout, const clap_audio_buffer* buffers,
+                               uint32_t bufferCount, Sample** channels, uint32_t channelCount);

@@ -1,6 +1,7 @@
 // The audio path: one process() call becomes one HostedEffect::Process over the effect's
 // channels, with the host's parameter points as changes at their offsets.
 #include <algorithm>
+#include <cstring>
 #include <type_traits>
 
 #include "product/vst3/vst3_plugin.h"
@@ -26,19 +27,20 @@ void Gather(const AudioBusBuffers* buses, int32_t count, uint32_t active,
             std::vector<Sample*>& channels) {
     Sample** to = channels.data();
     const size_t size = channels.size();
-    // The usual call first: every bus there and switched on, each with two channels.
+    // The usual call first: every bus there and switched on, each with two channels, whose
+    // two pointers are taken together.
     const size_t pairs = size / 2;
     const uint32_t all = pairs >= 32 ? ~0u : (1u << pairs) - 1;
     if (buses && size % 2 == 0 && pairs <= 32 && count >= 0 &&
         static_cast<size_t>(count) >= pairs && (active & all) == all) {
-        size_t bus = 0;
-        for (; bus < pairs; ++bus) {
-            Sample* const* pointers = Channels<Sample>(buses[bus]);
-            if (!pointers || buses[bus].numChannels < 2) break;
-            to[2 * bus] = pointers[0];
-            to[2 * bus + 1] = pointers[1];
+        const AudioBusBuffers* bus = buses;
+        const AudioBusBuffers* const end = buses + pairs;
+        for (Sample** at = to; bus != end; ++bus, at += 2) {
+            Sample* const* pointers = Channels<Sample>(*bus);
+            if (!pointers || bus->numChannels < 2) break;
+            std::memcpy(at, pointers, 2 * sizeof(Sample*));
         }
-        if (bus == pairs) return;
+        if (bus == end) return;
     }
     for (size_t c = 0; c < size; ++c) {
         const auto bus = static_cast<int32_t>(c / 2);
