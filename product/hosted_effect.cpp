@@ -157,12 +157,29 @@ void HostedEffect::RestoreChunk(const void* data, size_t size) {
 }
 
 template <typename Sample>
+void HostedEffect::Call(Sample** inputs, Sample** outputs, int32_t frames) {
+    if constexpr (std::is_same_v<Sample, float>) {
+        effect_->processReplacing(effect_, inputs, outputs, frames);
+    } else {
+        effect_->processDoubleReplacing(effect_, inputs, outputs, frames);
+    }
+}
+
+template <typename Sample>
 void HostedEffect::Run(Sample* const* inputs, Sample* const* outputs, uint32_t frames,
                        std::span<const ParameterChange> changes, const VstTimeInfo* time,
                        std::vector<Sample*>& in, std::vector<Sample*>& out) {
     timeAnswer_ = time;
     processing_.store(std::this_thread::get_id(), std::memory_order_relaxed);
     const auto block = static_cast<uint32_t>(maxBlock_);
+    // The usual block: no change and no longer than announced, so one call with the caller's
+    // arrays (the effect writes no entry). An empty block calls nothing, as below.
+    if (changes.empty() && frames > 0 && frames <= block) {
+        Call(const_cast<Sample**>(inputs), const_cast<Sample**>(outputs),
+             static_cast<int32_t>(frames));
+        processing_.store(std::thread::id(), std::memory_order_relaxed);
+        return;
+    }
     uint32_t done = 0;
     size_t next = 0;
     for (;;) {
@@ -188,12 +205,7 @@ void HostedEffect::Run(Sample* const* inputs, Sample* const* outputs, uint32_t f
             pieceTime_ = TimeAfter(*time, done);
             timeAnswer_ = &pieceTime_;
         }
-        const auto count = static_cast<int32_t>(end - done);
-        if constexpr (std::is_same_v<Sample, float>) {
-            effect_->processReplacing(effect_, pieceIn, pieceOut, count);
-        } else {
-            effect_->processDoubleReplacing(effect_, pieceIn, pieceOut, count);
-        }
+        Call(pieceIn, pieceOut, static_cast<int32_t>(end - done));
         done = end;
     }
     processing_.store(std::thread::id(), std::memory_order_relaxed);

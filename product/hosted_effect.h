@@ -87,6 +87,9 @@ class HostedEffect {
                                              intptr_t value, void* ptr, float opt);
     intptr_t Dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
                       float opt = 0.0f) const;
+    // [audio] One processReplacing or processDoubleReplacing call.
+    template <typename Sample>
+    void Call(Sample** inputs, Sample** outputs, int32_t frames);
     template <typename Sample>
     void Run(Sample* const* inputs, Sample* const* outputs, uint32_t frames,
              std::span<const ParameterChange> changes, const VstTimeInfo* time,

@@ -196,8 +196,8 @@ bool ChannelRouter::RouteCall(const ChannelRoute* routes, Sample** inputs, Sampl
     // The same buffers are missing as in the last call.
     bool anyMissing = same && missingInput_;
     for (int32_t c = 0; !same && c < channels; ++c) anyMissing = anyMissing || !inputs[c];
-    ChannelRoute resolved[kMaxRoutedChannels];
     if (anyMissing) {
+        ChannelRoute* resolved = resolved_;
         for (int32_t c = 0; c < channels; ++c) {
             const ChannelRoute& route = routes[c];
             const bool fromMissing = route.kind != ChannelRoute::kSilence &&

@@ -99,4 +99,7 @@ class ChannelRouter {
     uintptr_t lastFrom_[kMaxRoutedChannels] = {};
     uintptr_t lastOffsetMask_[kMaxRoutedChannels] = {};
     uint64_t lastGuardMask_[kMaxRoutedChannels] = {};
+    // The routes of a call with missing inputs, those reading one as silence: kept here, so a
+    // call without does not clear a local array.
+    ChannelRoute resolved_[kMaxRoutedChannels] = {};
 };

@@ -104,8 +104,11 @@ bool Lv2Instance::ControlsMoved() {
     for (uint32_t i = 0; i < layout_.parameters; ++i) {
         uint32_t bits = 0;
         if (port[i]) std::memcpy(&bits, port[i], sizeof bits);
-        moved |= bits ^ seen[i];
-        seen[i] = bits;
+        // Stored only when it moved: a run where nothing moves writes nothing here.
+        if (bits != seen[i]) {
+            seen[i] = bits;
+            moved = 1;
+        }
     }
     return moved != 0;
 }
