@@ -34,6 +34,13 @@ void SortSlots(Sample** buffers, int32_t first, int32_t channels, Slot* slots) {
     }
 }
 
+bool SameBytes(const void* a, const void* b, size_t bytes) {
+#if defined(LOTTA_CHANNEL_MOVES_X86)
+    if (bytes >= kStep && VectorPathActive()) return SameBytesAvx2(a, b, bytes);
+#endif
+    return std::memcmp(a, b, bytes) == 0;
+}
+
 }  // namespace
 
 // Numbers the distinct buffers of a call in address order and notes the smallest distance
@@ -163,8 +170,8 @@ bool ChannelRouter::SameBuffers(Sample** inputs, Sample** outputs, int32_t chann
     // so two byte comparisons tell whether a call brings the same buffers.
     static_assert(sizeof(Sample*) == sizeof(uintptr_t));
     const size_t bytes = sizeof(uintptr_t) * static_cast<size_t>(channels);
-    return channels == channels_ && std::memcmp(buffers_, inputs, bytes) == 0 &&
-           std::memcmp(buffers_ + channels, outputs, bytes) == 0;
+    return channels == channels_ && SameBytes(buffers_, inputs, bytes) &&
+           SameBytes(buffers_ + channels, outputs, bytes);
 }
 
 template <typename Sample>
@@ -187,10 +194,38 @@ void ChannelRouter::LastValues(int32_t frames, double* last) const {
     }
 }
 
+#if defined(LOTTA_CHANNEL_MOVES_X86)
+template <typename Sample>
+LOTTA_AVX2 __attribute__((flatten)) bool ChannelRouter::RepeatCallAvx2(
+    const ChannelRoute* routes, Sample** inputs, Sample** outputs, int32_t channels, int32_t frames,
+    double* last) {
+    const size_t pointerBytes = sizeof(uintptr_t) * static_cast<size_t>(channels);
+    const size_t routeBytes = sizeof(ChannelRoute) * static_cast<size_t>(channels);
+    const size_t bytes = sizeof(Sample) * static_cast<size_t>(frames);
+    if (frames <= 0 || channels != channels_ || planCount_ < 0 || missingInput_ ||
+        pointerBytes < kStep || routeBytes < kStep || bytes < kStep ||
+        bytes > Avx2LongMoves<Sample>::kLongest || bytes > smallestGap_) {
+        return false;
+    }
+    if (!SameBytesAvx2(buffers_, inputs, pointerBytes) ||
+        !SameBytesAvx2(buffers_ + channels, outputs, pointerBytes) ||
+        !SameBytesAvx2(routes, planRoutes_, routeBytes)) {
+        return false;
+    }
+    if (last) LastValues<Sample>(frames, last);
+    RunWritesAvx2<Sample>(frames);
+    return true;
+}
+#endif
+
 template <typename Sample>
 bool ChannelRouter::RouteCall(const ChannelRoute* routes, Sample** inputs, Sample** outputs,
                               int32_t channels, int32_t frames, double* last) {
     if (channels < 0 || channels > kMaxRoutedChannels) return false;
+#if defined(LOTTA_CHANNEL_MOVES_X86)
+    if (VectorPathActive() && RepeatCallAvx2(routes, inputs, outputs, channels, frames, last))
+        return true;
+#endif
     const bool same = SameBuffers(inputs, outputs, channels);
     // A missing input buffer reads as silence. (A missing output is left out of the plan.)
     // The same buffers are missing as in the last call.
@@ -210,7 +245,7 @@ bool ChannelRouter::RouteCall(const ChannelRoute* routes, Sample** inputs, Sampl
     // routes were checked then).
     const bool planned =
         same && planCount_ >= 0 &&
-        std::memcmp(routes, planRoutes_, sizeof(ChannelRoute) * static_cast<size_t>(channels)) == 0;
+        SameBytes(routes, planRoutes_, sizeof(ChannelRoute) * static_cast<size_t>(channels));
     if (!planned) {
         for (int32_t c = 0; c < channels; ++c) {
             if (routes[c].kind != ChannelRoute::kSilence && routes[c].input >= channels) {

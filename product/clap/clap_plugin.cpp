@@ -146,8 +146,9 @@ clap_process_status ClapPlugin::Process(const clap_process& process) {
         Run(process, floats_);
     }
     // Nothing is promised about the outputs' contents: no channel is marked constant.
-    for (uint32_t i = 0; process.audio_outputs && i < process.audio_outputs_count; ++i)
-        process.audio_outputs[i].constant_mask = 0;
+    for (uint32_t i = 0; process.audio_outputs && i < process.audio_outputs_count; ++i) {
+        if (process.audio_outputs[i].constant_mask != 0) process.audio_outputs[i].constant_mask = 0;
+    }
     return CLAP_PROCESS_CONTINUE;
 }
 
@@ -182,6 +183,10 @@ void ClapPlugin::Run(const clap_process& p, ChannelPointers<Sample>& c) {
     }
     const clap_input_events* list = p.in_events;
     const uint32_t count = list && list->size && list->get ? list->size(list) : 0;
+    if (count == 0) {  // the usual block: no event, so one piece
+        effect_->Process(in, out, frames, {}, time);
+        return;
+    }
     // The block in pieces: each runs from its start to the next transport event, or to the
     // event that would overfill the change list, with the parameter changes on the way.
     uint32_t start = 0, next = 0, latest = 0;

@@ -106,18 +106,10 @@ bool ClapDescribeLayout(uint32_t index, const ClapChannels& channels,
 }
 
 template <typename Sample>
-Sample* const* ClapMapChannels(clap_id layout, const clap_audio_buffer* buffers,
-                               uint32_t bufferCount, Sample** channels, uint32_t channelCount) {
+void ClapGatherChannels(clap_id layout, const clap_audio_buffer* buffers, uint32_t bufferCount,
+                        Sample** channels, uint32_t channelCount) {
     const uint32_t width = Width(layout, channelCount);
     const uint32_t ports = buffers ? std::min(bufferCount, PortCountOf(layout, channelCount)) : 0;
-    // The usual call: the whole layout's one port with all its channels.
-    if (ports == 1 && width >= channelCount && buffers[0].channel_count >= channelCount) {
-        if constexpr (std::is_same_v<Sample, float>) {
-            if (buffers[0].data32) return buffers[0].data32;
-        } else {
-            if (buffers[0].data64) return buffers[0].data64;
-        }
-    }
     // Each entry is stored only when it changes: hosts mostly pass the same buffers, and the
     // effect reads the array right away, which fresh stores would hold up.
     auto set = [](Sample*& entry, Sample* pointer) {
@@ -138,10 +130,9 @@ Sample* const* ClapMapChannels(clap_id layout, const clap_audio_buffer* buffers,
         for (c += count; c < end; ++c) set(channels[c], nullptr);
     }
     for (; c < channelCount; ++c) set(channels[c], nullptr);
-    return channels;
 }
 
-template float* const* ClapMapChannels<float>(clap_id, const clap_audio_buffer*, uint32_t, float**,
-                                              uint32_t);
-template double* const* ClapMapChannels<double>(clap_id, const clap_audio_buffer*, uint32_t,
-                                                double**, uint32_t);
+template void ClapGatherChannels<float>(clap_id, const clap_audio_buffer*, uint32_t, float**,
+                                        uint32_t);
+template void ClapGatherChannels<double>(clap_id, const clap_audio_buffer*, uint32_t, double**,
+                                         uint32_t);

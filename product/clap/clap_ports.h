@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 #include "product/clap/clap_extensions.h"
 
@@ -33,9 +34,27 @@ bool ClapDescribeLayout(uint32_t index, const ClapChannels& channels,
                         clap_audio_ports_config* config);
 
 // [audio] The effect's channel pointers of one direction, channelCount of them, from the
-// host's buffers of a layout (data32 or data64 as Sample says). A port or channel the host
-// leaves out, or whose pointers are null, gives null channels. Answers the host's own array
-// where one port brings every channel (nothing to copy), else channels, filled.
+// host's buffers of a layout (data32 or data64 as Sample says), into channels. A port or
+// channel the host leaves out, or whose pointers are null, gives null channels.
+template <typename Sample>
+void ClapGatherChannels(clap_id layout, const clap_audio_buffer* buffers, uint32_t bufferCount,
+                        Sample** channels, uint32_t channelCount);
+
+// [audio] The array the effect reads its channels from: the host's own where the whole
+// layout's one port brings every channel (nothing to copy), else channels, gathered.
 template <typename Sample>
 Sample* const* ClapMapChannels(clap_id layout, const clap_audio_buffer* buffers,
-                               uint32_t bufferCount, Sample** channels, uint32_t channelCount);
+                               uint32_t bufferCount, Sample** channels, uint32_t channelCount) {
+    if (layout == kClapWholeLayout && buffers && bufferCount > 0 &&
+        buffers[0].channel_count >= channelCount) {
+        Sample* const* data;
+        if constexpr (std::is_same_v<Sample, float>) {
+            data = buffers[0].data32;
+        } else {
+            data = buffers[0].data64;
+        }
+        if (data) return data;
+    }
+    ClapGatherChannels(layout, buffers, bufferCount, channels, channelCount);
+    return channels;
+}

@@ -99,18 +99,19 @@ bool Lv2Instance::ControlsMoved() {
     // Every port read once, as bits; an unconnected one reads 0 (connecting sets rescan_).
     const float* const* port = controls_.data();
     uint32_t* seen = seen_.data();
-    uint32_t moved = rescan_ ? 1u : 0u;
-    rescan_ = false;
-    for (uint32_t i = 0; i < layout_.parameters; ++i) {
+    bool moved = rescan_;
+    if (moved) rescan_ = false;
+    const uint32_t count = layout_.parameters;
+    for (uint32_t i = 0; i < count; ++i) {
         uint32_t bits = 0;
         if (port[i]) std::memcpy(&bits, port[i], sizeof bits);
         // Stored only when it moved: a run where nothing moves writes nothing here.
         if (bits != seen[i]) {
             seen[i] = bits;
-            moved = 1;
+            moved = true;
         }
     }
-    return moved != 0;
+    return moved;
 }
 
 void Lv2Instance::Run(uint32_t frames) {
