@@ -55,16 +55,25 @@ bool RouteCall(TZoltEffect& effect, Sample** inputs, Sample** outputs, int32_t c
         SetRoutes(effect.blockRoutes, enabled);
         effect.blockSwitches = enabled;
     }
-    // Inputs 1/2 at the last frame, read before any copy can overwrite them; the router
-    // leaves every channel's sample variable as the last frame does.
+    // The last frame's inputs, read before any copy can overwrite them. Every channel's
+    // sample variable ends as the last frame leaves it: inputs 1/2 guarded on an enabled bus,
+    // a disabled bus's own inputs as they are, bus 1 silent when off. Set here from what the
+    // switches say, which costs less than the router's general gather of them; should the
+    // router decline, the per-frame loop sets them again.
     const auto last = static_cast<size_t>(frames - 1);
     auto lastOf = [&](int32_t c) { return inputs[c] ? static_cast<double>(inputs[c][last]) : 0.0; };
     double left = 0.0;
     double right = 0.0;
     GuardedStore(left, lastOf(0));
     GuardedStore(right, lastOf(1));
-    if (!effect.blockRouter.Route(effect.blockRoutes, inputs, outputs, kChannels, frames,
-                                  effect.samples)) {
+    double* samples = effect.samples;
+    for (int32_t bus = 0; bus < TZoltEffect::kBusCount; ++bus) {
+        const int32_t c = 2 * bus;
+        const bool on = enabled >> bus & 1u;
+        samples[c] = on ? left : bus > 0 ? lastOf(c) : 0.0;
+        samples[c + 1] = on ? right : bus > 0 ? lastOf(c + 1) : 0.0;
+    }
+    if (!effect.blockRouter.Route(effect.blockRoutes, inputs, outputs, kChannels, frames)) {
         return false;
     }
     // The host-variable copies the sample section makes per frame need no repeat: the block

@@ -222,10 +222,6 @@ template <typename Sample>
 bool ChannelRouter::RouteCall(const ChannelRoute* routes, Sample** inputs, Sample** outputs,
                               int32_t channels, int32_t frames, double* last) {
     if (channels < 0 || channels > kMaxRoutedChannels) return false;
-#if defined(LOTTA_CHANNEL_MOVES_X86)
-    if (VectorPathActive() && RepeatCallAvx2(routes, inputs, outputs, channels, frames, last))
-        return true;
-#endif
     const bool same = SameBuffers(inputs, outputs, channels);
     // A missing input buffer reads as silence. (A missing output is left out of the plan.)
     // The same buffers are missing as in the last call.
@@ -341,12 +337,21 @@ LOTTA_AVX2 void ChannelRouter::RunWritesAvx2(int32_t frames) const {
 }
 #endif
 
+// The repeat of the last call is tried first, before the general path sets up its work.
 bool ChannelRouter::Route(const ChannelRoute* routes, float** inputs, float** outputs,
                           int32_t channels, int32_t frames, double* last) {
+#if defined(LOTTA_CHANNEL_MOVES_X86)
+    if (VectorPathActive() && RepeatCallAvx2(routes, inputs, outputs, channels, frames, last))
+        return true;
+#endif
     return RouteCall(routes, inputs, outputs, channels, frames, last);
 }
 
 bool ChannelRouter::Route(const ChannelRoute* routes, double** inputs, double** outputs,
                           int32_t channels, int32_t frames, double* last) {
+#if defined(LOTTA_CHANNEL_MOVES_X86)
+    if (VectorPathActive() && RepeatCallAvx2(routes, inputs, outputs, channels, frames, last))
+        return true;
+#endif
     return RouteCall(routes, inputs, outputs, channels, frames, last);
 }
