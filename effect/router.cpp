@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <utility>
 
@@ -66,12 +67,19 @@ bool RouteCall(TZoltEffect& effect, Sample** inputs, Sample** outputs, int32_t c
     double right = 0.0;
     GuardedStore(left, lastOf(0));
     GuardedStore(right, lastOf(1));
-    double* samples = effect.samples;
+    struct Pair {
+        double left, right;
+    };
+    const Pair inputPair{left, right};
     for (int32_t bus = 0; bus < TZoltEffect::kBusCount; ++bus) {
         const int32_t c = 2 * bus;
-        const bool on = enabled >> bus & 1u;
-        samples[c] = on ? left : bus > 0 ? lastOf(c) : 0.0;
-        samples[c + 1] = on ? right : bus > 0 ? lastOf(c + 1) : 0.0;
+        Pair pair{};
+        if (enabled >> bus & 1u) {
+            pair = inputPair;
+        } else if (bus > 0) {
+            pair = {lastOf(c), lastOf(c + 1)};
+        }
+        std::memcpy(effect.samples + c, &pair, sizeof pair);
     }
     if (!effect.blockRouter.Route(effect.blockRoutes, inputs, outputs, kChannels, frames)) {
         return false;

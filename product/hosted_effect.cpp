@@ -157,29 +157,11 @@ void HostedEffect::RestoreChunk(const void* data, size_t size) {
 }
 
 template <typename Sample>
-void HostedEffect::Call(Sample** inputs, Sample** outputs, int32_t frames) {
-    if constexpr (std::is_same_v<Sample, float>) {
-        effect_->processReplacing(effect_, inputs, outputs, frames);
-    } else {
-        effect_->processDoubleReplacing(effect_, inputs, outputs, frames);
-    }
-}
-
-template <typename Sample>
 void HostedEffect::Run(Sample* const* inputs, Sample* const* outputs, uint32_t frames,
                        std::span<const ParameterChange> changes, const VstTimeInfo* time,
                        std::vector<Sample*>& in, std::vector<Sample*>& out) {
-    timeAnswer_ = time;
-    processing_.store(std::this_thread::get_id(), std::memory_order_relaxed);
+    Enter(time);
     const auto block = static_cast<uint32_t>(maxBlock_);
-    // The usual block: no change and no longer than announced, so one call with the caller's
-    // arrays (the effect writes no entry). An empty block calls nothing, as below.
-    if (changes.empty() && frames > 0 && frames <= block) {
-        Call(const_cast<Sample**>(inputs), const_cast<Sample**>(outputs),
-             static_cast<int32_t>(frames));
-        processing_.store(std::thread::id(), std::memory_order_relaxed);
-        return;
-    }
     uint32_t done = 0;
     size_t next = 0;
     for (;;) {
@@ -205,10 +187,15 @@ void HostedEffect::Run(Sample* const* inputs, Sample* const* outputs, uint32_t f
             pieceTime_ = TimeAfter(*time, done);
             timeAnswer_ = &pieceTime_;
         }
-        Call(pieceIn, pieceOut, static_cast<int32_t>(end - done));
+        const auto count = static_cast<int32_t>(end - done);
+        if constexpr (std::is_same_v<Sample, float>) {
+            effect_->processReplacing(effect_, pieceIn, pieceOut, count);
+        } else {
+            effect_->processDoubleReplacing(effect_, pieceIn, pieceOut, count);
+        }
         done = end;
     }
-    processing_.store(std::thread::id(), std::memory_order_relaxed);
+    Leave();
 }
 
 VstTimeInfo HostedEffect::TimeAfter(const VstTimeInfo& time, uint32_t frames) const {
@@ -217,13 +204,12 @@ VstTimeInfo HostedEffect::TimeAfter(const VstTimeInfo& time, uint32_t frames) co
     return later;
 }
 
-void HostedEffect::Process(float* const* inputs, float* const* outputs, uint32_t frames,
-                           std::span<const ParameterChange> changes, const VstTimeInfo* time) {
+void HostedEffect::Pieces(float* const* inputs, float* const* outputs, uint32_t frames,
+                          std::span<const ParameterChange> changes, const VstTimeInfo* time) {
     Run(inputs, outputs, frames, changes, time, floatIn_, floatOut_);
 }
 
-void HostedEffect::Process(double* const* inputs, double* const* outputs, uint32_t frames,
-                           std::span<const ParameterChange> changes, const VstTimeInfo* time) {
-    if (!CanDouble()) return;
+void HostedEffect::Pieces(double* const* inputs, double* const* outputs, uint32_t frames,
+                          std::span<const ParameterChange> changes, const VstTimeInfo* time) {
     Run(inputs, outputs, frames, changes, time, doubleIn_, doubleOut_);
 }

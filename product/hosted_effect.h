@@ -74,10 +74,30 @@ class HostedEffect {
     // time, or null for none, is the answer to the effect's time requests at frame 0; later
     // pieces see it moved on by their offset while the transport plays.
     void Process(float* const* inputs, float* const* outputs, uint32_t frames,
-                 std::span<const ParameterChange> changes, const VstTimeInfo* time);
+                 std::span<const ParameterChange> changes, const VstTimeInfo* time) {
+        if (Whole(frames, changes)) {
+            Enter(time);
+            effect_->processReplacing(effect_, const_cast<float**>(inputs),
+                                      const_cast<float**>(outputs), static_cast<int32_t>(frames));
+            Leave();
+        } else {
+            Pieces(inputs, outputs, frames, changes, time);
+        }
+    }
     // [audio] The same in 64-bit; only when CanDouble().
     void Process(double* const* inputs, double* const* outputs, uint32_t frames,
-                 std::span<const ParameterChange> changes, const VstTimeInfo* time);
+                 std::span<const ParameterChange> changes, const VstTimeInfo* time) {
+        if (!CanDouble()) return;
+        if (Whole(frames, changes)) {
+            Enter(time);
+            effect_->processDoubleReplacing(effect_, const_cast<double**>(inputs),
+                                            const_cast<double**>(outputs),
+                                            static_cast<int32_t>(frames));
+            Leave();
+        } else {
+            Pieces(inputs, outputs, frames, changes, time);
+        }
+    }
     // [any] time as a piece starting frames later sees it: moved on while the transport plays.
     VstTimeInfo TimeAfter(const VstTimeInfo& time, uint32_t frames) const;
 
@@ -87,9 +107,23 @@ class HostedEffect {
                                              intptr_t value, void* ptr, float opt);
     intptr_t Dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
                       float opt = 0.0f) const;
-    // [audio] One processReplacing or processDoubleReplacing call.
-    template <typename Sample>
-    void Call(Sample** inputs, Sample** outputs, int32_t frames);
+    // [audio] The usual block, run inline in the format's own call: no change, 1 frame or more
+    // and no longer than announced, so the effect runs it at once with the caller's arrays (it
+    // writes no entry). Pieces() takes every other block; an empty one calls nothing.
+    bool Whole(uint32_t frames, std::span<const ParameterChange> changes) const {
+        return changes.empty() && frames - 1 < static_cast<uint32_t>(maxBlock_);
+    }
+    // [audio] Around a call into the effect: the time it is to answer, to this thread only.
+    void Enter(const VstTimeInfo* time) {
+        timeAnswer_ = time;
+        processing_.store(std::this_thread::get_id(), std::memory_order_relaxed);
+    }
+    void Leave() { processing_.store(std::thread::id(), std::memory_order_relaxed); }
+    // [audio] Any block: split where changes apply and where the announced size ends.
+    void Pieces(float* const* inputs, float* const* outputs, uint32_t frames,
+                std::span<const ParameterChange> changes, const VstTimeInfo* time);
+    void Pieces(double* const* inputs, double* const* outputs, uint32_t frames,
+                std::span<const ParameterChange> changes, const VstTimeInfo* time);
     template <typename Sample>
     void Run(Sample* const* inputs, Sample* const* outputs, uint32_t frames,
              std::span<const ParameterChange> changes, const VstTimeInfo* time,

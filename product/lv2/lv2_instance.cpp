@@ -32,6 +32,9 @@ int32_t MaxBlockLength(const LV2_Feature* const* features, const LV2_URID_Map* m
     return 0;
 }
 
+// Where a control port the host has not connected reads: 0, and never passed on.
+const float kUnconnected = 0.0f;
+
 }  // namespace
 
 Lv2Instance* Lv2Instance::Create(const char* pluginUri, double sampleRate,
@@ -57,7 +60,7 @@ Lv2Instance* Lv2Instance::Create(const char* pluginUri, double sampleRate,
             self->layout_.parameters = self->effect_->Parameters();
             self->inputs_.assign(self->layout_.inputs, nullptr);
             self->outputs_.assign(self->layout_.outputs, nullptr);
-            self->controls_.assign(self->layout_.parameters, nullptr);
+            self->controls_.assign(self->layout_.parameters, &kUnconnected);
             self->applied_.resize(self->layout_.parameters);
             self->toggled_.resize(self->layout_.parameters);
             self->seen_.resize(self->layout_.parameters);
@@ -80,7 +83,8 @@ void Lv2Instance::Connect(uint32_t port, void* data) {
     } else if (port < layout_.FirstControl()) {
         outputs_[port - layout_.FirstOutput()] = static_cast<float*>(data);
     } else if (port < layout_.TimePort()) {
-        controls_[port - layout_.FirstControl()] = static_cast<const float*>(data);
+        controls_[port - layout_.FirstControl()] =
+            data ? static_cast<const float*>(data) : &kUnconnected;
         rescan_ = true;
     } else if (port == layout_.TimePort()) {
         timeEvents_ = static_cast<const LV2_Atom_Sequence*>(data);
@@ -103,8 +107,8 @@ bool Lv2Instance::ControlsMoved() {
     if (moved) rescan_ = false;
     const uint32_t count = layout_.parameters;
     for (uint32_t i = 0; i < count; ++i) {
-        uint32_t bits = 0;
-        if (port[i]) std::memcpy(&bits, port[i], sizeof bits);
+        uint32_t bits;
+        std::memcpy(&bits, port[i], sizeof bits);
         // Stored only when it moved: a run where nothing moves writes nothing here.
         if (bits != seen[i]) {
             seen[i] = bits;
@@ -119,7 +123,7 @@ void Lv2Instance::Run(uint32_t frames) {
     // Ports holding the bits they held at the last run cannot differ from what was passed on.
     const bool moved = ControlsMoved();
     for (uint32_t i = 0; moved && i < layout_.parameters; ++i) {
-        if (!controls_[i]) continue;
+        if (controls_[i] == &kUnconnected) continue;
         float value = *controls_[i];
         if (toggled_[i]) {
             // LV2 reads a toggle above zero as on, anything else (NaN too) as off. The effect
