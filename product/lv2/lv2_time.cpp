@@ -84,7 +84,7 @@ void Lv2Time::BlockStart(const LV2_Atom_Sequence* events) {
     }
 }
 
-void Lv2Time::BlockEnd(const LV2_Atom_Sequence* events, uint32_t frames) {
+void Lv2Time::Follow(const LV2_Atom_Sequence* events, uint32_t frames) {
     int64_t done = 0;
     if (events && mapped_) {
         LV2_ATOM_SEQUENCE_FOREACH(events, event) {

@@ -21,14 +21,18 @@ class Lv2Time {
     // [audio] Applies the positions stamped at the start of the block (frame 0).
     void BlockStart(const LV2_Atom_Sequence* events);
     // [audio] Applies the positions later in the block in order and moves the position on to
-    // the end of the block, as the transport rolls at the last known speed.
-    void BlockEnd(const LV2_Atom_Sequence* events, uint32_t frames);
+    // the end of the block, as the transport rolls at the last known speed. Inline for the
+    // host that sends no position: nothing to do.
+    void BlockEnd(const LV2_Atom_Sequence* events, uint32_t frames) {
+        if (events || known_) Follow(events, frames);
+    }
 
     // [audio] The record for the block, or null while the host has sent no position (as a
     // VST 2 host without time information answers).
     VstTimeInfo* Info();
 
   private:
+    void Follow(const LV2_Atom_Sequence* events, uint32_t frames);
     void Apply(const LV2_Atom_Object* object);
     void Advance(double frames);
     double AsNumber(const LV2_Atom* atom, double fallback) const;
