@@ -7,8 +7,8 @@ const VstTimeInfo* Vst3Time::FromContext(const ProcessContext* context) {
     using C = ProcessContext;
     const uint32_t state = context->state;
     VstTimeInfo& t = info_;
-    // Every field written once: what a flag leaves out is 0. Sample position and rate are valid
-    // in every context.
+    t = VstTimeInfo{};
+    // Sample position and rate are valid in every context.
     t.samplePos = static_cast<double>(context->projectTimeSamples);
     t.sampleRate = context->sampleRate;
     int32_t flags = 0;
@@ -18,31 +18,36 @@ const VstTimeInfo* Vst3Time::FromContext(const ProcessContext* context) {
     if (!known_ || playing != wasPlaying_) flags |= kVstTransportChanged;
     if (state & C::kCycleActive) flags |= kVstTransportCycleActive;
     if (state & C::kRecording) flags |= kVstTransportRecording;
-    const bool nanos = (state & C::kSystemTimeValid) != 0;
-    t.nanoSeconds = nanos ? static_cast<double>(context->systemTime) : 0.0;
-    if (nanos) flags |= kVstNanosValid;
-    const bool ppq = (state & C::kProjectTimeMusicValid) != 0;
-    t.ppqPos = ppq ? context->projectTimeMusic : 0.0;
-    if (ppq) flags |= kVstPpqPosValid;
-    const bool tempo = (state & C::kTempoValid) != 0;
-    t.tempo = tempo ? context->tempo : 0.0;
-    if (tempo) flags |= kVstTempoValid;
-    const bool bars = (state & C::kBarPositionValid) != 0;
-    t.barStartPos = bars ? context->barPositionMusic : 0.0;
-    if (bars) flags |= kVstBarsValid;
-    const bool cycle = (state & C::kCycleValid) != 0;
-    t.cycleStartPos = cycle ? context->cycleStartMusic : 0.0;
-    t.cycleEndPos = cycle ? context->cycleEndMusic : 0.0;
-    if (cycle) flags |= kVstCyclePosValid;
-    const bool signature = (state & C::kTimeSigValid) != 0;
-    t.timeSigNumerator = signature ? context->timeSigNumerator : 0;
-    t.timeSigDenominator = signature ? context->timeSigDenominator : 0;
-    if (signature) flags |= kVstTimeSigValid;
-    t.smpteOffset = 0;
-    t.smpteFrameRate = 0;
-    const bool clock = (state & C::kClockValid) != 0;
-    t.samplesToNextClock = clock ? context->samplesToNextClock : 0;
-    if (clock) flags |= kVstClockValid;
+    if (state & C::kSystemTimeValid) {
+        t.nanoSeconds = static_cast<double>(context->systemTime);
+        flags |= kVstNanosValid;
+    }
+    if (state & C::kProjectTimeMusicValid) {
+        t.ppqPos = context->projectTimeMusic;
+        flags |= kVstPpqPosValid;
+    }
+    if (state & C::kTempoValid) {
+        t.tempo = context->tempo;
+        flags |= kVstTempoValid;
+    }
+    if (state & C::kBarPositionValid) {
+        t.barStartPos = context->barPositionMusic;
+        flags |= kVstBarsValid;
+    }
+    if (state & C::kCycleValid) {
+        t.cycleStartPos = context->cycleStartMusic;
+        t.cycleEndPos = context->cycleEndMusic;
+        flags |= kVstCyclePosValid;
+    }
+    if (state & C::kTimeSigValid) {
+        t.timeSigNumerator = context->timeSigNumerator;
+        t.timeSigDenominator = context->timeSigDenominator;
+        flags |= kVstTimeSigValid;
+    }
+    if (state & C::kClockValid) {
+        t.samplesToNextClock = context->samplesToNextClock;
+        flags |= kVstClockValid;
+    }
     t.flags = flags;
     wasPlaying_ = playing;
     known_ = true;
