@@ -204,7 +204,7 @@ LOTTA_AVX2 __attribute__((flatten)) bool ChannelRouter::RepeatCallAvx2(
     const size_t bytes = sizeof(Sample) * static_cast<size_t>(frames);
     if (frames <= 0 || channels != channels_ || planCount_ < 0 || missingInput_ ||
         pointerBytes < kStep || routeBytes < kStep || bytes < kStep ||
-        bytes > Avx2ShortMoves<Sample>::kLongest || bytes > smallestGap_) {
+        bytes > 2 * Avx2ShortMoves<Sample>::kLongest || bytes > smallestGap_) {
         return false;
     }
     if (!SameBytesAvx2(buffers_, inputs, pointerBytes) ||

@@ -59,7 +59,7 @@ class ChannelRouter {
 
     bool Plan(const ChannelRoute* routes, int32_t channels);
     // The call hosts make nearly every time, in one stretch of vector code: the buffers and
-    // routes of the last call, no input missing, a short block (32 to 128 bytes a channel, where
+    // routes of the last call, no input missing, a short block (32 to 256 bytes a channel, where
     // the call's fixed work weighs most). False, having done nothing, for any other call, which
     // then goes the general way.
     template <typename Sample>
