@@ -23,6 +23,8 @@ struct ProcessCase {
     bool inPlace;    // each output channel on its input's buffer
     bool holes;      // some channels or ports without buffers
     uint32_t maxFrames;
+    uint32_t portChannels = kChannels;  // in the one port: fewer leave channels out, more are
+                                        // the host's own and never touched
 };
 
 constexpr ProcessCase kCases[] = {
@@ -37,6 +39,8 @@ constexpr ProcessCase kCases[] = {
     {"one port, float, null channels", 0, false, false, true, 300},
     {"stereo ports, double, ports without buffers", 1, true, true, true, 300},
     {"one port, float, blocks of at most 7", 0, false, false, false, 7},
+    {"one port of 12 channels, float", 0, false, false, false, 512, 12},
+    {"one port of 20 channels, double, in place", 0, true, true, false, 512, 20},
 };
 
 // What a parameter event's value means to a VST 2 host: a stepped CLAP value is truncated to
@@ -81,25 +85,29 @@ void Differential(const ProcessCase& c) {
     HostedEffect vst(host);
     vst.Start();
 
-    // Inputs in buffers 0..15, outputs in 16..31 or, in place, on their inputs'.
-    std::vector<std::vector<Sample>> clapPool(2 * kChannels, std::vector<Sample>(c.maxFrames));
+    // Inputs in buffers 0..15, outputs in 16..31 or, in place, on their inputs'. A port of
+    // more channels brings 4 more each way, in buffers of their own; the effect's channels a
+    // port of fewer leaves out are missing to the VST 2 build too.
+    constexpr uint32_t kMost = kChannels + 4;
+    std::vector<std::vector<Sample>> clapPool(2 * kMost, std::vector<Sample>(c.maxFrames));
     auto vstPool = clapPool;
-    Sample* clapIn[kChannels];
-    Sample* clapOut[kChannels];
-    Sample* vstIn[kChannels];
-    Sample* vstOut[kChannels];
-    for (uint32_t k = 0; k < kChannels; ++k) {
-        const uint32_t out = c.inPlace ? k : kChannels + k;
+    Sample* clapIn[kMost];
+    Sample* clapOut[kMost];
+    Sample* vstIn[kMost];
+    Sample* vstOut[kMost];
+    for (uint32_t k = 0; k < kMost; ++k) {
+        const uint32_t out = c.inPlace ? k : kMost + k;
         clapIn[k] = clapPool[k].data(), clapOut[k] = clapPool[out].data();
         vstIn[k] = vstPool[k].data(), vstOut[k] = vstPool[out].data();
+        if (k >= c.portChannels) vstIn[k] = vstOut[k] = nullptr;
     }
     if (c.holes) {  // inputs 3/4 and outputs 7/8 (the second and fourth stereo ports)
         for (uint32_t k : {2u, 3u}) clapIn[k] = vstIn[k] = nullptr;
         for (uint32_t k : {6u, 7u}) clapOut[k] = vstOut[k] = nullptr;
     }
     // The host's port buffers over those channels.
-    const uint32_t width = c.layout == 0 ? kChannels : 2;
-    const uint32_t ports = kChannels / width;
+    const uint32_t width = c.layout == 0 ? c.portChannels : 2;
+    const uint32_t ports = c.layout == 0 ? 1 : kChannels / width;
     std::vector<clap_audio_buffer> inputs(ports), outputs(ports);
     for (uint32_t i = 0; i < ports; ++i) {
         for (auto [buffers, channels] :
@@ -116,7 +124,8 @@ void Differential(const ProcessCase& c) {
         }
     }
 
-    std::mt19937 rng(2024 + c.layout * 8 + c.wide * 4 + c.inPlace * 2 + c.holes);
+    std::mt19937 rng(2024 + c.portChannels * 16 + c.layout * 8 + c.wide * 4 + c.inPlace * 2 +
+                     c.holes);
     constexpr double kValues[] = {0.0, 1.0, 0.0, 1.0, 0.7, 0.999, 1.5, -0.5, std::nan("")};
     ClapEventList events;
     for (uint32_t block = 0; block < 120; ++block) {
