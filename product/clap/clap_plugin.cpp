@@ -146,9 +146,8 @@ clap_process_status ClapPlugin::Process(const clap_process& process) {
         Run(process, floats_);
     }
     // Nothing is promised about the outputs' contents: no channel is marked constant.
-    for (uint32_t i = 0; process.audio_outputs && i < process.audio_outputs_count; ++i) {
-        if (process.audio_outputs[i].constant_mask != 0) process.audio_outputs[i].constant_mask = 0;
-    }
+    for (uint32_t i = 0; process.audio_outputs && i < process.audio_outputs_count; ++i)
+        process.audio_outputs[i].constant_mask = 0;
     return CLAP_PROCESS_CONTINUE;
 }
 
