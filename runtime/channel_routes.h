@@ -28,11 +28,12 @@ class ChannelRouter {
   public:
     // [audio] Writes `frames` samples of every output channel c < channels as routes[c] says,
     // and, when last is given, last[c] = the value channel c's route gives the last frame, as
-    // a double (0.0 for silence). Answers false, having written nothing, when the call cannot
-    // be served as one block: more than kMaxRoutedChannels channels, a route reading a channel
-    // that does not exist, two buffers that share bytes without starting at the same sample,
-    // or copies that would each overwrite what another still has to read; the caller then
-    // runs its per-frame loop. A copy onto its own input buffer is left undone, so a
+    // a double (0.0 for silence); an effect that can tell those values from its own switches
+    // more cheaply, as the router does, passes none. Answers false, having written nothing, when
+    // the call cannot be served as one block: more than kMaxRoutedChannels channels, a route
+    // reading a channel that does not exist, two buffers that share bytes without starting at the
+    // same sample, or copies that would each overwrite what another still has to read; the caller
+    // then runs its per-frame loop. A copy onto its own input buffer is left undone, so a
     // signalling NaN stays signalling. A null input buffer reads as silence; a null output
     // buffer is not written.
     bool Route(const ChannelRoute* routes, float** inputs, float** outputs, int32_t channels,

@@ -70,33 +70,54 @@ void Model(const std::vector<ChannelRoute>& routes, Sample** in, Sample** out, i
     }
 }
 
-enum class Layout { kSeparate, kInPlace, kShared };
+// kNear: every channel's buffer a few samples after the last one's in one arena, so that
+// longer blocks overlap.
+enum class Layout { kSeparate, kInPlace, kShared, kNear };
+constexpr int kLayouts = 4;
 
-// One call's buffers: every channel's input and output points into one pool of whole buffers.
+// One call's buffers: every channel's input and output points into one pool of whole buffers,
+// each of which holds at least `most` samples from every pointer into it.
 template <typename Sample>
 struct Call {
     std::vector<std::vector<Sample>> pool;
     std::vector<Sample*> in, out;
+    int32_t most = 0;
 };
 
+// holes: now and then a channel without a buffer, as some hosts pass.
 template <typename Sample>
-Call<Sample> MakeCall(std::mt19937_64& rng, Layout layout, int32_t channels, int32_t frames) {
+Call<Sample> MakeCall(std::mt19937_64& rng, Layout layout, int32_t channels, int32_t frames,
+                      bool holes) {
     Call<Sample> call;
-    call.pool.assign(static_cast<size_t>(2 * channels),
-                     std::vector<Sample>(static_cast<size_t>(std::max(frames, 1))));
+    call.most = std::max(frames, 1);
+    const auto spacing = static_cast<size_t>(1 + rng() % static_cast<uint64_t>(call.most));
+    if (layout == Layout::kNear) {
+        call.pool.assign(1, std::vector<Sample>(static_cast<size_t>(2 * channels - 1) * spacing +
+                                                static_cast<size_t>(call.most)));
+    } else {
+        call.pool.assign(static_cast<size_t>(2 * channels),
+                         std::vector<Sample>(static_cast<size_t>(call.most)));
+    }
     for (auto& buffer : call.pool) {
         for (Sample& s : buffer) s = RandomSample<Sample>(rng);
     }
     for (int32_t c = 0; c < channels; ++c) {
-        Sample* input = call.pool[static_cast<size_t>(c)].data();
-        Sample* output = call.pool[static_cast<size_t>(channels + c)].data();
+        Sample* input;
+        Sample* output;
+        if (layout == Layout::kNear) {
+            input = call.pool[0].data() + static_cast<size_t>(c) * spacing;
+            output = call.pool[0].data() + static_cast<size_t>(channels + c) * spacing;
+        } else {
+            input = call.pool[static_cast<size_t>(c)].data();
+            output = call.pool[static_cast<size_t>(channels + c)].data();
+        }
         if (layout == Layout::kInPlace) output = input;
         if (layout == Layout::kShared) {
             input = call.pool[rng() % call.pool.size()].data();
             output = call.pool[rng() % call.pool.size()].data();
         }
-        call.in.push_back(rng() % 16 == 0 ? nullptr : input);
-        call.out.push_back(rng() % 16 == 0 ? nullptr : output);
+        call.in.push_back(holes && rng() % 16 == 0 ? nullptr : input);
+        call.out.push_back(holes && rng() % 16 == 0 ? nullptr : output);
     }
     return call;
 }
@@ -137,23 +158,28 @@ TYPED_TEST(ChannelRouterTest, MatchesThePerFrameLoopOrWritesNothing) {
             if (channels > 0 && rng() % 2 == 0) {
                 // As hosts call: the last call's buffers again, mostly with its routes, new
                 // samples and any length the buffers hold.
-                frames = std::min(frames, static_cast<int32_t>(call.pool[0].size()));
+                frames = std::min(frames, call.most);
                 for (auto& buffer : call.pool) {
                     for (Sample& s : buffer) s = RandomSample<Sample>(rng);
                 }
                 if (rng() % 4 == 0) randomRoutes();
             } else {
-                channels = static_cast<int32_t>(1 + rng() % kMaxRoutedChannels);
-                layout = static_cast<Layout>(rng() % 3);
+                // Half like a plug-in's host: 16 channels or more, every buffer there.
+                const bool hostLike = rng() % 2 == 0;
+                channels = static_cast<int32_t>(hostLike ? 16 + rng() % (kMaxRoutedChannels - 15)
+                                                         : 1 + rng() % kMaxRoutedChannels);
+                layout = static_cast<Layout>(rng() % kLayouts);
                 randomRoutes();
-                call = MakeCall<Sample>(rng, layout, channels, frames);
+                call = MakeCall<Sample>(rng, layout, channels, frames, !hostLike);
             }
             Call<Sample> expected = call;
             // The copy's pointers lead into its own pool.
             for (size_t c = 0; c < expected.in.size(); ++c) {
                 auto rebase = [&](Sample* p) -> Sample* {
                     for (size_t b = 0; p && b < call.pool.size(); ++b) {
-                        if (p == call.pool[b].data()) return expected.pool[b].data();
+                        const Sample* start = call.pool[b].data();
+                        if (p >= start && p < start + call.pool[b].size())
+                            return expected.pool[b].data() + (p - start);
                     }
                     return nullptr;
                 };
