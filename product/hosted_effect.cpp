@@ -187,12 +187,7 @@ void HostedEffect::Run(Sample* const* inputs, Sample* const* outputs, uint32_t f
             pieceTime_ = TimeAfter(*time, done);
             timeAnswer_ = &pieceTime_;
         }
-        const auto count = static_cast<int32_t>(end - done);
-        if constexpr (std::is_same_v<Sample, float>) {
-            effect_->processReplacing(effect_, pieceIn, pieceOut, count);
-        } else {
-            effect_->processDoubleReplacing(effect_, pieceIn, pieceOut, count);
-        }
+        Call(pieceIn, pieceOut, static_cast<int32_t>(end - done));
         done = end;
     }
     Leave();

@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 #include "plugin/vst2_abi.h"
@@ -75,28 +76,12 @@ class HostedEffect {
     // pieces see it moved on by their offset while the transport plays.
     void Process(float* const* inputs, float* const* outputs, uint32_t frames,
                  std::span<const ParameterChange> changes, const VstTimeInfo* time) {
-        if (Whole(frames, changes)) {
-            Enter(time);
-            effect_->processReplacing(effect_, const_cast<float**>(inputs),
-                                      const_cast<float**>(outputs), static_cast<int32_t>(frames));
-            Leave();
-        } else {
-            Pieces(inputs, outputs, frames, changes, time);
-        }
+        Dispatch(inputs, outputs, frames, changes, time);
     }
     // [audio] The same in 64-bit; only when CanDouble().
     void Process(double* const* inputs, double* const* outputs, uint32_t frames,
                  std::span<const ParameterChange> changes, const VstTimeInfo* time) {
-        if (!CanDouble()) return;
-        if (Whole(frames, changes)) {
-            Enter(time);
-            effect_->processDoubleReplacing(effect_, const_cast<double**>(inputs),
-                                            const_cast<double**>(outputs),
-                                            static_cast<int32_t>(frames));
-            Leave();
-        } else {
-            Pieces(inputs, outputs, frames, changes, time);
-        }
+        if (CanDouble()) Dispatch(inputs, outputs, frames, changes, time);
     }
     // [any] time as a piece starting frames later sees it: moved on while the transport plays.
     VstTimeInfo TimeAfter(const VstTimeInfo& time, uint32_t frames) const;
@@ -112,6 +97,28 @@ class HostedEffect {
     // writes no entry). Pieces() takes every other block; an empty one calls nothing.
     bool Whole(uint32_t frames, std::span<const ParameterChange> changes) const {
         return changes.empty() && frames - 1 < static_cast<uint32_t>(maxBlock_);
+    }
+    // [audio] The usual block at once, inline in the format's own call; any other in pieces.
+    template <typename Sample>
+    void Dispatch(Sample* const* inputs, Sample* const* outputs, uint32_t frames,
+                  std::span<const ParameterChange> changes, const VstTimeInfo* time) {
+        if (Whole(frames, changes)) {
+            Enter(time);
+            Call(const_cast<Sample**>(inputs), const_cast<Sample**>(outputs),
+                 static_cast<int32_t>(frames));
+            Leave();
+        } else {
+            Pieces(inputs, outputs, frames, changes, time);
+        }
+    }
+    // [audio] One processReplacing or processDoubleReplacing call, as Sample says.
+    template <typename Sample>
+    void Call(Sample** inputs, Sample** outputs, int32_t frames) {
+        if constexpr (std::is_same_v<Sample, float>) {
+            effect_->processReplacing(effect_, inputs, outputs, frames);
+        } else {
+            effect_->processDoubleReplacing(effect_, inputs, outputs, frames);
+        }
     }
     // [audio] Around a call into the effect: the time it is to answer, to this thread only.
     void Enter(const VstTimeInfo* time) {

@@ -338,8 +338,9 @@ LOTTA_AVX2 void ChannelRouter::RunWritesAvx2(int32_t frames) const {
 #endif
 
 // The repeat of the last call is tried first, before the general path sets up its work.
-bool ChannelRouter::Route(const ChannelRoute* routes, float** inputs, float** outputs,
-                          int32_t channels, int32_t frames, double* last) {
+template <typename Sample>
+bool ChannelRouter::RouteAny(const ChannelRoute* routes, Sample** inputs, Sample** outputs,
+                             int32_t channels, int32_t frames, double* last) {
 #if defined(LOTTA_CHANNEL_MOVES_X86)
     if (VectorPathActive() && RepeatCallAvx2(routes, inputs, outputs, channels, frames, last))
         return true;
@@ -347,11 +348,12 @@ bool ChannelRouter::Route(const ChannelRoute* routes, float** inputs, float** ou
     return RouteCall(routes, inputs, outputs, channels, frames, last);
 }
 
+bool ChannelRouter::Route(const ChannelRoute* routes, float** inputs, float** outputs,
+                          int32_t channels, int32_t frames, double* last) {
+    return RouteAny(routes, inputs, outputs, channels, frames, last);
+}
+
 bool ChannelRouter::Route(const ChannelRoute* routes, double** inputs, double** outputs,
                           int32_t channels, int32_t frames, double* last) {
-#if defined(LOTTA_CHANNEL_MOVES_X86)
-    if (VectorPathActive() && RepeatCallAvx2(routes, inputs, outputs, channels, frames, last))
-        return true;
-#endif
-    return RouteCall(routes, inputs, outputs, channels, frames, last);
+    return RouteAny(routes, inputs, outputs, channels, frames, last);
 }

@@ -66,6 +66,10 @@ class ChannelRouter {
     template <typename Sample>
     bool RepeatCallAvx2(const ChannelRoute* routes, Sample** inputs, Sample** outputs,
                         int32_t channels, int32_t frames, double* last);
+    // Either precision: the repeat path, else the general one.
+    template <typename Sample>
+    inline bool RouteAny(const ChannelRoute* routes, Sample** inputs, Sample** outputs,
+                         int32_t channels, int32_t frames, double* last);
     template <typename Sample>
     bool RouteCall(const ChannelRoute* routes, Sample** inputs, Sample** outputs, int32_t channels,
                    int32_t frames, double* last);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <type_traits>
 
 namespace {
 
@@ -118,12 +117,7 @@ void ClapGatherChannels(clap_id layout, const clap_audio_buffer* buffers, uint32
     uint32_t c = 0;
     for (uint32_t port = 0; port < ports && c < channelCount; ++port) {
         const clap_audio_buffer& buffer = buffers[port];
-        Sample* const* data;
-        if constexpr (std::is_same_v<Sample, float>) {
-            data = buffer.data32;
-        } else {
-            data = buffer.data64;
-        }
+        Sample* const* data = ClapData<Sample>(buffer);
         const uint32_t end = std::min(channelCount, c + width);
         const uint32_t count = data ? std::min(buffer.channel_count, end - c) : 0;
         for (uint32_t k = 0; k < count; ++k) set(channels[c + k], data[k]);

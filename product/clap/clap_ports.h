@@ -33,6 +33,16 @@ bool ClapDescribePort(clap_id layout, uint32_t index, bool input, const ClapChan
 bool ClapDescribeLayout(uint32_t index, const ClapChannels& channels,
                         clap_audio_ports_config* config);
 
+// [any] A buffer's channel pointers of the sample type (data32 or data64).
+template <typename Sample>
+Sample* const* ClapData(const clap_audio_buffer& buffer) {
+    if constexpr (std::is_same_v<Sample, float>) {
+        return buffer.data32;
+    } else {
+        return buffer.data64;
+    }
+}
+
 // [audio] The effect's channel pointers of one direction, channelCount of them, from the
 // host's buffers of a layout (data32 or data64 as Sample says), into channels. A port or
 // channel the host leaves out, or whose pointers are null, gives null channels.
@@ -46,14 +56,8 @@ template <typename Sample>
 Sample* const* ClapMapChannels(clap_id layout, const clap_audio_buffer* buffers,
                                uint32_t bufferCount, Sample** channels, uint32_t channelCount) {
     if (layout == kClapWholeLayout && buffers && bufferCount > 0 &&
-        buffers[0].channel_count >= channelCount) {
-        Sample* const* data;
-        if constexpr (std::is_same_v<Sample, float>) {
-            data = buffers[0].data32;
-        } else {
-            data = buffers[0].data64;
-        }
-        if (data) return data;
+        buffers[0].channel_count >= channelCount && ClapData<Sample>(buffers[0])) {
+        return ClapData<Sample>(buffers[0]);
     }
     ClapGatherChannels(layout, buffers, bufferCount, channels, channelCount);
     return channels;

@@ -4,22 +4,18 @@
 
 #include <cstdint>
 #include <cstring>
+#include <limits>
+#include <type_traits>
 
+// The word of a sample's size, its exponent field and its quiet-NaN bit, from the type's layout.
 template <typename Sample>
-struct SampleFormat;
-template <>
-struct SampleFormat<float> {
-    static constexpr const char* kName = "float";
-    using Word = uint32_t;
-    static constexpr Word kQuiet = 0x00400000u;
-    static constexpr Word kExponent = 0x7f800000u;
-};
-template <>
-struct SampleFormat<double> {
-    static constexpr const char* kName = "double";
-    using Word = uint64_t;
-    static constexpr Word kQuiet = 0x0008000000000000ull;
-    static constexpr Word kExponent = 0x7ff0000000000000ull;
+struct SampleFormat {
+    static_assert(sizeof(Sample) == 4 || sizeof(Sample) == 8);
+    static constexpr const char* kName = sizeof(Sample) == 4 ? "float" : "double";
+    using Word = std::conditional_t<sizeof(Sample) == 4, uint32_t, uint64_t>;
+    static constexpr int kFraction = std::numeric_limits<Sample>::digits - 1;
+    static constexpr Word kQuiet = Word{1} << (kFraction - 1);
+    static constexpr Word kExponent = ~Word{0} >> 1 & ~((Word{1} << kFraction) - 1);
 };
 
 template <typename Sample>
