@@ -2,55 +2,56 @@
 
 namespace vst3 {
 
+// Which fields a context carries depends only on its state bits, which hosts keep from block
+// to block. The record is cleared and its fixed flags worked out when they change; every
+// block then writes only the fields that move.
+bool Vst3Time::Reshape(uint32_t state) {
+    using C = ProcessContext;
+    info_ = VstTimeInfo{};
+    int32_t flags = 0;
+    const bool playing = (state & C::kPlaying) != 0;
+    if (playing) flags |= kVstTransportPlaying;
+    if (state & C::kCycleActive) flags |= kVstTransportCycleActive;
+    if (state & C::kRecording) flags |= kVstTransportRecording;
+    if (state & C::kSystemTimeValid) flags |= kVstNanosValid;
+    if (state & C::kProjectTimeMusicValid) flags |= kVstPpqPosValid;
+    if (state & C::kTempoValid) flags |= kVstTempoValid;
+    if (state & C::kBarPositionValid) flags |= kVstBarsValid;
+    if (state & C::kCycleValid) flags |= kVstCyclePosValid;
+    if (state & C::kTimeSigValid) flags |= kVstTimeSigValid;
+    if (state & C::kClockValid) flags |= kVstClockValid;
+    flags_ = flags;
+    // The first context counts as a change, as a VST 2 host's first block does.
+    const bool changed = !known_ || playing != wasPlaying_;
+    wasPlaying_ = playing;
+    state_ = state;
+    known_ = true;
+    return changed;
+}
+
 const VstTimeInfo* Vst3Time::FromContext(const ProcessContext* context) {
     if (!context) return nullptr;
     using C = ProcessContext;
     const uint32_t state = context->state;
+    const bool changed = (!known_ || state != state_) && Reshape(state);
     VstTimeInfo& t = info_;
-    t = VstTimeInfo{};
     // Sample position and rate are valid in every context.
     t.samplePos = static_cast<double>(context->projectTimeSamples);
     t.sampleRate = context->sampleRate;
-    int32_t flags = 0;
-    const bool playing = (state & C::kPlaying) != 0;
-    if (playing) flags |= kVstTransportPlaying;
-    // The first context counts as a change, as a VST 2 host's first block does.
-    if (!known_ || playing != wasPlaying_) flags |= kVstTransportChanged;
-    if (state & C::kCycleActive) flags |= kVstTransportCycleActive;
-    if (state & C::kRecording) flags |= kVstTransportRecording;
-    if (state & C::kSystemTimeValid) {
-        t.nanoSeconds = static_cast<double>(context->systemTime);
-        flags |= kVstNanosValid;
-    }
-    if (state & C::kProjectTimeMusicValid) {
-        t.ppqPos = context->projectTimeMusic;
-        flags |= kVstPpqPosValid;
-    }
-    if (state & C::kTempoValid) {
-        t.tempo = context->tempo;
-        flags |= kVstTempoValid;
-    }
-    if (state & C::kBarPositionValid) {
-        t.barStartPos = context->barPositionMusic;
-        flags |= kVstBarsValid;
-    }
+    if (state & C::kSystemTimeValid) t.nanoSeconds = static_cast<double>(context->systemTime);
+    if (state & C::kProjectTimeMusicValid) t.ppqPos = context->projectTimeMusic;
+    if (state & C::kTempoValid) t.tempo = context->tempo;
+    if (state & C::kBarPositionValid) t.barStartPos = context->barPositionMusic;
     if (state & C::kCycleValid) {
         t.cycleStartPos = context->cycleStartMusic;
         t.cycleEndPos = context->cycleEndMusic;
-        flags |= kVstCyclePosValid;
     }
     if (state & C::kTimeSigValid) {
         t.timeSigNumerator = context->timeSigNumerator;
         t.timeSigDenominator = context->timeSigDenominator;
-        flags |= kVstTimeSigValid;
     }
-    if (state & C::kClockValid) {
-        t.samplesToNextClock = context->samplesToNextClock;
-        flags |= kVstClockValid;
-    }
-    t.flags = flags;
-    wasPlaying_ = playing;
-    known_ = true;
+    if (state & C::kClockValid) t.samplesToNextClock = context->samplesToNextClock;
+    t.flags = changed ? flags_ | kVstTransportChanged : flags_;
     return &info_;
 }
 

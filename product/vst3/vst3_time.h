@@ -25,7 +25,13 @@ class Vst3Time {
     const VstTimeInfo* FromContext(const ProcessContext* context);
 
   private:
+    // [audio] Clears the record and works out the flags for contexts with these state bits;
+    // whether the transport started or stopped since the last context (or this is the first).
+    bool Reshape(uint32_t state);
+
     VstTimeInfo info_{};
+    uint32_t state_ = 0;  // the state bits the record is shaped for
+    int32_t flags_ = 0;   // their flags, without kVstTransportChanged
     bool wasPlaying_ = false;
     bool known_ = false;
 };

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <limits>
+#include <string>
 
 #include "product/vst3/vst3_text.h"
 #include "product/vst3/vst3_time.h"
@@ -140,25 +141,40 @@ TEST(Vst3Time, TheContextAsAVst2HostGivesTime) {
          kVstTransportPlaying | kVstTempoValid | kVstPpqPosValid | kVstBarsValid |
              kVstTimeSigValid},
     };
+    // Each case on a fresh record, then all in turn on one record, each twice with values
+    // moved between its two blocks: a field whose bit goes away must read 0 again, and one
+    // that stays valid must follow the host.
+    Vst3Time shared;
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        Vst3Time time;
-        ProcessContext context = full;
-        context.state = c.state;
-        const VstTimeInfo* info = time.FromContext(&context);
-        ASSERT_NE(info, nullptr);
-        EXPECT_EQ(info->flags & ~kVstTransportChanged, c.flags);
-        EXPECT_EQ(info->samplePos, 96000.0);
-        EXPECT_EQ(info->sampleRate, 48000.0);
-        EXPECT_EQ(info->tempo, c.flags & kVstTempoValid ? 140.0 : 0.0);
-        EXPECT_EQ(info->ppqPos, c.flags & kVstPpqPosValid ? 9.5 : 0.0);
-        EXPECT_EQ(info->barStartPos, c.flags & kVstBarsValid ? 8.0 : 0.0);
-        EXPECT_EQ(info->cycleStartPos, c.flags & kVstCyclePosValid ? 4.0 : 0.0);
-        EXPECT_EQ(info->cycleEndPos, c.flags & kVstCyclePosValid ? 12.0 : 0.0);
-        EXPECT_EQ(info->timeSigNumerator, c.flags & kVstTimeSigValid ? 7 : 0);
-        EXPECT_EQ(info->timeSigDenominator, c.flags & kVstTimeSigValid ? 8 : 0);
-        EXPECT_EQ(info->nanoSeconds, c.flags & kVstNanosValid ? 123456789.0 : 0.0);
-        EXPECT_EQ(info->samplesToNextClock, c.flags & kVstClockValid ? 17 : 0);
+        for (int pass = 0; pass < 3; ++pass) {
+            SCOPED_TRACE(std::string(c.what) + ", pass " + std::to_string(pass));
+            Vst3Time fresh;
+            ProcessContext context = full;
+            context.state = c.state;
+            if (pass == 2) {
+                context.projectTimeSamples += 32;
+                context.projectTimeMusic += 0.25;
+                context.tempo += 1.0;
+                context.timeSigNumerator += 1;
+                context.systemTime += 1000;
+            }
+            const VstTimeInfo* info = (pass == 0 ? fresh : shared).FromContext(&context);
+            ASSERT_NE(info, nullptr);
+            EXPECT_EQ(info->flags & ~kVstTransportChanged, c.flags);
+            EXPECT_EQ(info->samplePos, static_cast<double>(context.projectTimeSamples));
+            EXPECT_EQ(info->sampleRate, 48000.0);
+            EXPECT_EQ(info->tempo, c.flags & kVstTempoValid ? context.tempo : 0.0);
+            EXPECT_EQ(info->ppqPos, c.flags & kVstPpqPosValid ? context.projectTimeMusic : 0.0);
+            EXPECT_EQ(info->barStartPos, c.flags & kVstBarsValid ? 8.0 : 0.0);
+            EXPECT_EQ(info->cycleStartPos, c.flags & kVstCyclePosValid ? 4.0 : 0.0);
+            EXPECT_EQ(info->cycleEndPos, c.flags & kVstCyclePosValid ? 12.0 : 0.0);
+            EXPECT_EQ(info->timeSigNumerator,
+                      c.flags & kVstTimeSigValid ? context.timeSigNumerator : 0);
+            EXPECT_EQ(info->timeSigDenominator, c.flags & kVstTimeSigValid ? 8 : 0);
+            EXPECT_EQ(info->nanoSeconds,
+                      c.flags & kVstNanosValid ? static_cast<double>(context.systemTime) : 0.0);
+            EXPECT_EQ(info->samplesToNextClock, c.flags & kVstClockValid ? 17 : 0);
+        }
     }
     // No context: no time, as from a VST 2 host without a transport. The transport's start
     // and stop show as changes, as VST 2 hosts flag them.
