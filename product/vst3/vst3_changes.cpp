@@ -16,11 +16,9 @@ void Vst3Changes::Reserve(uint32_t parameters, int32_t maxBlock) {
     count_ = 0;
 }
 
-std::span<const ParameterChange> Vst3Changes::Gather(IParameterChanges* changes, int32_t frames,
-                                                     const HostedEffect& effect) {
-    count_ = 0;
-    if (!changes || sorted_.empty()) return {};
-    const int32_t queues = changes->getParameterCount();
+std::span<const ParameterChange> Vst3Changes::GatherQueues(IParameterChanges* changes,
+                                                           int32_t queues, int32_t frames,
+                                                           const HostedEffect& effect) {
     const auto end = static_cast<uint32_t>(std::max(frames, 0));
     for (int32_t q = 0; q < queues; ++q) {
         IParamValueQueue* queue = changes->getParameterData(q);

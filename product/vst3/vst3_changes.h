@@ -25,11 +25,22 @@ class Vst3Changes {
     // the room reserved, a queue's inner points are dropped and its last one is kept, so each
     // parameter still ends the block at the host's value.
     std::span<const ParameterChange> Gather(IParameterChanges* changes, int32_t frames,
-                                            const HostedEffect& effect);
+                                            const HostedEffect& effect) {
+        count_ = 0;
+        if (!changes || sorted_.empty()) return {};
+        // Most blocks bring no queue at all.
+        const int32_t queues = changes->getParameterCount();
+        if (queues <= 0) return {};
+        return GatherQueues(changes, queues, frames, effect);
+    }
 
     static constexpr uint32_t kMostPointsPerParameter = 4096;
 
   private:
+    // [audio] The same for a block that brings queues.
+    std::span<const ParameterChange> GatherQueues(IParameterChanges* changes, int32_t queues,
+                                                  int32_t frames, const HostedEffect& effect);
+
     std::vector<ParameterChange> sorted_;
     std::vector<ParameterChange> merged_;  // where each queue is merged in
     size_t count_ = 0;

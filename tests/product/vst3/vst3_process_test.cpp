@@ -177,6 +177,8 @@ void RunVariation(const Variation& v) {
                 BusChannels<Sample>(buses[dir][bus]) = channels3[dir][bus];
             }
         }
+        uint64_t inputFlags[8];
+        for (int b = 0; b < 8; ++b) inputFlags[b] = buses[0][b].silenceFlags;
         const int dir = static_cast<int>(rng() % 2);
         const int bus = static_cast<int>(rng() % 8);
         if (omission == Omission::kTrailingBuses) count[dir] = bus;
@@ -218,8 +220,11 @@ void RunVariation(const Variation& v) {
                 << "buffer " << b << " after " << frames << " frames, omission "
                 << static_cast<int>(omission) << ", " << drawn.size() << " changes";
         }
+        // Output flags cleared, the host's input flags left as they were.
         for (int32_t b = 0; b < data.numOutputs; ++b)
             EXPECT_EQ(buses[1][b].silenceFlags, 0u) << "output bus " << b;
+        for (int b = 0; b < 8; ++b)
+            EXPECT_EQ(buses[0][b].silenceFlags, inputFlags[b]) << "input bus " << b;
         for (ParamID id = 0; id < 8; ++id) {
             ASSERT_EQ(vst3.controller->getParamNormalized(id),
                       vst2.GetParameter(static_cast<int32_t>(id)))
