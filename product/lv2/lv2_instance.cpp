@@ -101,21 +101,21 @@ void Lv2Instance::Deactivate() {
 
 bool Lv2Instance::ControlsMoved() {
     // Every port read once, as bits; an unconnected one reads 0 (connecting sets rescan_).
+    // The differences are gathered without a branch a port; the bits are stored only when
+    // one moved, so a run where nothing moves writes nothing here.
     const float* const* port = controls_.data();
     uint32_t* seen = seen_.data();
-    bool moved = rescan_;
-    if (moved) rescan_ = false;
     const uint32_t count = layout_.parameters;
+    uint32_t differ = 0;
     for (uint32_t i = 0; i < count; ++i) {
         uint32_t bits;
         std::memcpy(&bits, port[i], sizeof bits);
-        // Stored only when it moved: a run where nothing moves writes nothing here.
-        if (bits != seen[i]) {
-            seen[i] = bits;
-            moved = true;
-        }
+        differ |= bits ^ seen[i];
     }
-    return moved;
+    if (!differ && !rescan_) return false;
+    rescan_ = false;
+    for (uint32_t i = 0; i < count; ++i) std::memcpy(&seen[i], port[i], sizeof seen[i]);
+    return true;
 }
 
 void Lv2Instance::Run(uint32_t frames) {
