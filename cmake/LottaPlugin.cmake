@@ -41,6 +41,7 @@ function(lotta_add_plugin target)
   endif()
   add_library(${target} SHARED ${LOTTA_PRODUCT_DIR}/entry.cpp ${ARG_EFFECT})
   target_link_libraries(${target} PRIVATE ${ARG_LIBRARIES} lotta_warnings)
+  lotta_lto_plugin(${target})
   set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME ${target}
                         LIBRARY_OUTPUT_DIRECTORY ${ARG_OUTPUT_DIRECTORY}
                         RUNTIME_OUTPUT_DIRECTORY ${ARG_OUTPUT_DIRECTORY})
@@ -93,6 +94,7 @@ function(lotta_add_lv2_bundle target uri dir effect)
               ${lv2}/lv2_state.cpp ${lv2}/lv2_time.cpp ${LOTTA_HOSTED_EFFECT_SOURCES} ${effect})
   target_compile_definitions(${target}_lv2 PRIVATE LOTTA_LV2_URI="${uri}")
   target_link_libraries(${target}_lv2 PRIVATE ${libraries} lotta_warnings)
+  lotta_lto_plugin(${target}_lv2)
   set(map ${lv2}/lv2_exports.map)
   set_target_properties(${target}_lv2 PROPERTIES PREFIX "" OUTPUT_NAME ${target}
                         LIBRARY_OUTPUT_DIRECTORY ${bundle})
@@ -166,6 +168,7 @@ function(lotta_add_vst3_bundle target classId dir effect)
   target_compile_definitions(${target}_vst3 PRIVATE LOTTA_VST3_CLASS_ID=${words}
                                                     LOTTA_VST3_VERSION="${PROJECT_VERSION}")
   target_link_libraries(${target}_vst3 PRIVATE ${libraries} lotta_warnings)
+  lotta_lto_plugin(${target}_vst3)
   # The import library of a Windows build stays out of the bundle.
   set_target_properties(${target}_vst3 PROPERTIES PREFIX "" OUTPUT_NAME ${target} SUFFIX ${suffix}
                         LIBRARY_OUTPUT_DIRECTORY ${binaryDir} RUNTIME_OUTPUT_DIRECTORY ${binaryDir}
@@ -209,6 +212,7 @@ function(lotta_add_clap_plugin target id dir effect)
   target_compile_definitions(${target}_clap PRIVATE LOTTA_CLAP_ID="${id}"
                                                     LOTTA_CLAP_VERSION="${PROJECT_VERSION}")
   target_link_libraries(${target}_clap PRIVATE ${libraries} lotta_warnings)
+  lotta_lto_plugin(${target}_clap)
   set_target_properties(${target}_clap PROPERTIES PREFIX "" OUTPUT_NAME ${target} SUFFIX .clap
                         LIBRARY_OUTPUT_DIRECTORY ${dir} RUNTIME_OUTPUT_DIRECTORY ${dir})
   target_link_options(${target}_clap PRIVATE $<$<CONFIG:Release,MinSizeRel>:-s>)
