@@ -152,38 +152,61 @@ TEST(Vst3Time, TheContextAsAVst2HostGivesTime) {
             ProcessContext context = full;
             context.state = c.state;
             if (pass == 2) {
+                context.sampleRate = 44100.0;
                 context.projectTimeSamples += 32;
+                context.systemTime += 1000;
                 context.projectTimeMusic += 0.25;
+                context.barPositionMusic += 4.0;
+                context.cycleStartMusic += 1.0;
+                context.cycleEndMusic += 1.0;
                 context.tempo += 1.0;
                 context.timeSigNumerator += 1;
-                context.systemTime += 1000;
+                context.timeSigDenominator *= 2;
+                context.samplesToNextClock += 1;
             }
             const VstTimeInfo* info = (pass == 0 ? fresh : shared).FromContext(&context);
             ASSERT_NE(info, nullptr);
+            auto valid = [&](int32_t flag, auto value) {
+                return c.flags & flag ? value : decltype(value){};
+            };
             EXPECT_EQ(info->flags & ~kVstTransportChanged, c.flags);
             EXPECT_EQ(info->samplePos, static_cast<double>(context.projectTimeSamples));
-            EXPECT_EQ(info->sampleRate, 48000.0);
-            EXPECT_EQ(info->tempo, c.flags & kVstTempoValid ? context.tempo : 0.0);
-            EXPECT_EQ(info->ppqPos, c.flags & kVstPpqPosValid ? context.projectTimeMusic : 0.0);
-            EXPECT_EQ(info->barStartPos, c.flags & kVstBarsValid ? 8.0 : 0.0);
-            EXPECT_EQ(info->cycleStartPos, c.flags & kVstCyclePosValid ? 4.0 : 0.0);
-            EXPECT_EQ(info->cycleEndPos, c.flags & kVstCyclePosValid ? 12.0 : 0.0);
-            EXPECT_EQ(info->timeSigNumerator,
-                      c.flags & kVstTimeSigValid ? context.timeSigNumerator : 0);
-            EXPECT_EQ(info->timeSigDenominator, c.flags & kVstTimeSigValid ? 8 : 0);
+            EXPECT_EQ(info->sampleRate, context.sampleRate);
+            EXPECT_EQ(info->tempo, valid(kVstTempoValid, context.tempo));
+            EXPECT_EQ(info->ppqPos, valid(kVstPpqPosValid, context.projectTimeMusic));
+            EXPECT_EQ(info->barStartPos, valid(kVstBarsValid, context.barPositionMusic));
+            EXPECT_EQ(info->cycleStartPos, valid(kVstCyclePosValid, context.cycleStartMusic));
+            EXPECT_EQ(info->cycleEndPos, valid(kVstCyclePosValid, context.cycleEndMusic));
+            EXPECT_EQ(info->timeSigNumerator, valid(kVstTimeSigValid, context.timeSigNumerator));
+            EXPECT_EQ(info->timeSigDenominator,
+                      valid(kVstTimeSigValid, context.timeSigDenominator));
             EXPECT_EQ(info->nanoSeconds,
-                      c.flags & kVstNanosValid ? static_cast<double>(context.systemTime) : 0.0);
-            EXPECT_EQ(info->samplesToNextClock, c.flags & kVstClockValid ? 17 : 0);
+                      valid(kVstNanosValid, static_cast<double>(context.systemTime)));
+            EXPECT_EQ(info->samplesToNextClock, valid(kVstClockValid, context.samplesToNextClock));
         }
     }
     // No context: no time, as from a VST 2 host without a transport. The transport's start
-    // and stop show as changes, as VST 2 hosts flag them.
+    // and stop show as changes, as VST 2 hosts flag them; other bits coming and going, and
+    // blocks without a context between, do not.
     Vst3Time time;
     EXPECT_EQ(time.FromContext(nullptr), nullptr);
     ProcessContext context = full;
-    const uint32_t states[] = {0, 0, C::kPlaying, C::kPlaying, 0};
-    const bool changed[] = {true, false, true, false, true};
+    constexpr uint32_t kNone = ~0u;  // a block without a context
+    const uint32_t states[] = {0,
+                               0,
+                               C::kPlaying,
+                               kNone,
+                               C::kPlaying,
+                               C::kPlaying | C::kTempoValid,
+                               kNone,
+                               C::kTempoValid,
+                               C::kTempoValid};
+    const bool changed[] = {true, false, true, false, false, false, false, true, false};
     for (size_t i = 0; i < std::size(states); ++i) {
+        if (states[i] == kNone) {
+            EXPECT_EQ(time.FromContext(nullptr), nullptr) << i;
+            continue;
+        }
         context.state = states[i];
         EXPECT_EQ((time.FromContext(&context)->flags & kVstTransportChanged) != 0, changed[i]) << i;
     }

@@ -46,8 +46,9 @@ constexpr Variation kVariations[] = {
     {"largest block 64, 32-bit in place", true, kSample32, 0, 0, 64},
 };
 
-// What the host does to the buses in one block, beyond what the variation switched off.
-enum class Omission { kNone, kTrailingBuses, kNoChannels, kNullPointers, kFlush };
+// What the host does to the buses in one block, beyond what the variation switched off
+// (kExtraOutputs: two output buses more than the plug-in has, flagged silent).
+enum class Omission { kNone, kTrailingBuses, kNoChannels, kNullPointers, kFlush, kExtraOutputs };
 
 struct Change {
     int32_t offset;
@@ -155,7 +156,7 @@ void RunVariation(const Variation& v) {
     context.tempo = 120.0;
     for (int block = 0; block < 300; ++block) {
         SCOPED_TRACE("block " + std::to_string(block));
-        const auto omission = static_cast<Omission>(block < 5 ? 0 : rng() % 5);
+        const auto omission = static_cast<Omission>(block < 5 ? 0 : rng() % 6);
         const int32_t frames = omission == Omission::kFlush ? 0
                                : block == 1                 ? v.maxBlock
                                : block == 2                 ? 1
@@ -166,7 +167,7 @@ void RunVariation(const Variation& v) {
         }
         // The buses as the host passes them.
         Sample* channels3[2][8][2];
-        AudioBusBuffers buses[2][8];
+        AudioBusBuffers buses[2][10] = {};
         int32_t count[2] = {8, 8};
         for (int dir = 0; dir < 2; ++dir) {
             for (int bus = 0; bus < 8; ++bus) {
@@ -184,6 +185,10 @@ void RunVariation(const Variation& v) {
         if (omission == Omission::kTrailingBuses) count[dir] = bus;
         if (omission == Omission::kNoChannels) buses[dir][bus].numChannels = 0;
         if (omission == Omission::kNullPointers) BusChannels<Sample>(buses[dir][bus]) = nullptr;
+        if (omission == Omission::kExtraOutputs) {
+            count[1] = 10;
+            buses[1][8].silenceFlags = buses[1][9].silenceFlags = ~0ull;
+        }
         // The same channels for the VST 2 build: null where the VST 3 one must not touch.
         Sample* channels2[2][16];
         for (int d = 0; d < 2; ++d) {
