@@ -10,10 +10,10 @@ class COrbel::ProcessCall {
     explicit ProcessCall(COrbel& adapter) : adapter_(adapter) {
         adapter_.blockTimeAsked_ = false;
         adapter_.inCall_ = true;
-        adapter_.processThread_.store(std::this_thread::get_id(), std::memory_order_relaxed);
+        adapter_.processThread_.store(ThisThreadToken(), std::memory_order_relaxed);
     }
     ~ProcessCall() {
-        adapter_.processThread_.store(std::thread::id(), std::memory_order_relaxed);
+        adapter_.processThread_.store(0, std::memory_order_relaxed);
         adapter_.inCall_ = false;
     }
     ProcessCall(const ProcessCall&) = delete;

@@ -4,12 +4,12 @@
 
 #include <atomic>
 #include <cstdint>
-#include <thread>
 #include <vector>
 
 #include "plugin/audio_effect_x.h"
 #include "plugin/base_object.h"
 #include "plugin/orbel_callbacks.h"
+#include "plugin/thread_token.h"
 
 class TZolt;
 class CDrawContext;
@@ -39,8 +39,7 @@ class COrbel : public AudioEffectX {
     // and every later one gets that record: the block section's questions share one request.
     // Anywhere else (the initialisation section, other threads) each query asks afresh.
     VstTimeInfo* timeInfo(int32_t filter) {
-        const bool inBlock =
-            processThread_.load(std::memory_order_relaxed) == std::this_thread::get_id();
+        const bool inBlock = processThread_.load(std::memory_order_relaxed) == ThisThreadToken();
         return inBlock && blockTimeAsked_ ? blockTime_ : askTime(filter, inBlock);
     }
     // [audio] The time record for the block section, which reads all of it at once: inside a
@@ -105,12 +104,12 @@ class COrbel : public AudioEffectX {
     VstTimeInfo* askTime(int32_t filter, bool inBlock);
     // The thread inside a process call, or none. Only that thread reads or writes the two
     // below, so a time query on another thread never sees a block's record.
-    std::atomic<std::thread::id> processThread_{};
+    std::atomic<uintptr_t> processThread_{0};
     bool blockTimeAsked_ = false;
     // [audio] Whether a process call is running; read only by blockTimeInfo, on that thread.
     bool inCall_ = false;
     VstTimeInfo* blockTime_ = nullptr;
-    static_assert(std::atomic<std::thread::id>::is_always_lock_free);
+    static_assert(std::atomic<uintptr_t>::is_always_lock_free);
 };
 
 // [main] Asks the host for its version and builds the adapter; null when the host

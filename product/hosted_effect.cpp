@@ -98,8 +98,7 @@ intptr_t VSTCALLBACK HostedEffect::HostCallback(AEffect* effect, int32_t opcode,
             // Only the thread that processes hears the time, so a state call on another thread
             // never reads a record the audio thread is writing: it hears "no time", as from a
             // VST 2 host without a transport.
-            if (self->processing_.load(std::memory_order_relaxed) != std::this_thread::get_id())
-                return 0;
+            if (self->processing_.load(std::memory_order_relaxed) != ThisThreadToken()) return 0;
             return reinterpret_cast<intptr_t>(self->timeAnswer_);
         case audioMasterGetSampleRate:
             return static_cast<intptr_t>(self->sampleRate_);

@@ -10,10 +10,10 @@
 #include <memory>
 #include <span>
 #include <string>
-#include <thread>
 #include <type_traits>
 #include <vector>
 
+#include "plugin/thread_token.h"
 #include "plugin/vst2_abi.h"
 #include "product/parameter_steps.h"
 
@@ -123,9 +123,9 @@ class HostedEffect {
     // [audio] Around a call into the effect: the time it is to answer, to this thread only.
     void Enter(const VstTimeInfo* time) {
         timeAnswer_ = time;
-        processing_.store(std::this_thread::get_id(), std::memory_order_relaxed);
+        processing_.store(ThisThreadToken(), std::memory_order_relaxed);
     }
-    void Leave() { processing_.store(std::thread::id(), std::memory_order_relaxed); }
+    void Leave() { processing_.store(0, std::memory_order_relaxed); }
     // [audio] Any block: split where changes apply and where the announced size ends.
     void Pieces(float* const* inputs, float* const* outputs, uint32_t frames,
                 std::span<const ParameterChange> changes, const VstTimeInfo* time);
@@ -153,6 +153,6 @@ class HostedEffect {
     // frame 0, pieceTime_ (moved on) later, or null for none.
     const VstTimeInfo* timeAnswer_ = nullptr;
     VstTimeInfo pieceTime_{};
-    std::atomic<std::thread::id> processing_{};
-    static_assert(std::atomic<std::thread::id>::is_always_lock_free);
+    std::atomic<uintptr_t> processing_{0};
+    static_assert(std::atomic<uintptr_t>::is_always_lock_free);
 };
