@@ -16,6 +16,8 @@ if(LOTTA_LTO)
 endif()
 
 # lotta_lto_library(<target>...): the library's objects also carry the intermediate code.
+# Only the libraries a block runs through use it (adapter, runtime, effect): fat objects take
+# longer to compile, and the editor's code is not on the audio path.
 function(lotta_lto_library)
   if(LOTTA_LTO_ACTIVE)
     foreach(target IN LISTS ARGN)
@@ -24,9 +26,10 @@ function(lotta_lto_library)
   endif()
 endfunction()
 
-# lotta_lto_plugin(<target>): the plug-in is optimised across everything it links.
+# lotta_lto_plugin(<target>): the plug-in is optimised across everything it links. Only the
+# products (made in product/); test plug-ins link as usual, which keeps the test build quick.
 function(lotta_lto_plugin target)
-  if(LOTTA_LTO_ACTIVE)
+  if(LOTTA_LTO_ACTIVE AND CMAKE_CURRENT_SOURCE_DIR STREQUAL LOTTA_PRODUCT_DIR)
     target_compile_options(${target} PRIVATE -flto=auto)
     target_link_options(${target} PRIVATE -flto=auto)
   endif()
