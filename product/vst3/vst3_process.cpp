@@ -1,6 +1,5 @@
 // The audio path: one process() call becomes one HostedEffect::Process over the effect's
 // channels, with the host's parameter points as changes at their offsets.
-#include <algorithm>
 #include <cstring>
 #include <type_traits>
 

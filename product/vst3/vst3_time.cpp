@@ -22,8 +22,7 @@ bool Vst3Time::Reshape(uint32_t state) {
     if (state & C::kClockValid) flags |= kVstClockValid;
     flags_ = flags;
     // The first context counts as a change, as a VST 2 host's first block does.
-    const bool changed = !known_ || playing != wasPlaying_;
-    wasPlaying_ = playing;
+    const bool changed = !known_ || playing != ((state_ & C::kPlaying) != 0);
     state_ = state;
     known_ = true;
     return changed;

@@ -30,9 +30,8 @@ class Vst3Time {
     bool Reshape(uint32_t state);
 
     VstTimeInfo info_{};
-    uint32_t state_ = 0;  // the state bits the record is shaped for
+    uint32_t state_ = 0;  // the state bits the record is shaped for, once known_
     int32_t flags_ = 0;   // their flags, without kVstTransportChanged
-    bool wasPlaying_ = false;
     bool known_ = false;
 };
 
