@@ -5,7 +5,7 @@ namespace vst3 {
 // Which fields a context carries depends only on its state bits, which hosts keep from block
 // to block. The record is cleared and its fixed flags worked out when they change; every
 // block then writes only the fields that move.
-bool Vst3Time::Reshape(uint32_t state) {
+int32_t Vst3Time::Reshape(uint32_t state) {
     using C = ProcessContext;
     info_ = VstTimeInfo{};
     int32_t flags = 0;
@@ -22,17 +22,16 @@ bool Vst3Time::Reshape(uint32_t state) {
     if (state & C::kClockValid) flags |= kVstClockValid;
     flags_ = flags;
     // The first context counts as a change, as a VST 2 host's first block does.
-    const bool changed = !known_ || playing != ((state_ & C::kPlaying) != 0);
+    const bool changed = state_ == kUnknown || playing != ((state_ & C::kPlaying) != 0);
     state_ = state;
-    known_ = true;
-    return changed;
+    return changed ? flags | kVstTransportChanged : flags;
 }
 
 const VstTimeInfo* Vst3Time::FromContext(const ProcessContext* context) {
     if (!context) return nullptr;
     using C = ProcessContext;
     const uint32_t state = context->state;
-    const bool changed = (!known_ || state != state_) && Reshape(state);
+    const int32_t flags = state == state_ ? flags_ : Reshape(state);
     VstTimeInfo& t = info_;
     // Sample position and rate are valid in every context.
     t.samplePos = static_cast<double>(context->projectTimeSamples);
@@ -50,7 +49,7 @@ const VstTimeInfo* Vst3Time::FromContext(const ProcessContext* context) {
         t.timeSigDenominator = context->timeSigDenominator;
     }
     if (state & C::kClockValid) t.samplesToNextClock = context->samplesToNextClock;
-    t.flags = changed ? flags_ | kVstTransportChanged : flags_;
+    t.flags = flags;
     return &info_;
 }
 

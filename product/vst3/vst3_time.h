@@ -26,13 +26,15 @@ class Vst3Time {
 
   private:
     // [audio] Clears the record and works out the flags for contexts with these state bits;
-    // whether the transport started or stopped since the last context (or this is the first).
-    bool Reshape(uint32_t state);
+    // answers them, with kVstTransportChanged when the transport started or stopped since the
+    // last context (or this is the first). Rare, so kept out of the block's way.
+    [[gnu::noinline, gnu::cold]] int32_t Reshape(uint32_t state);
 
+    // No 32-bit state equals it, so the first context reshapes.
+    static constexpr uint64_t kUnknown = ~uint64_t{0};
     VstTimeInfo info_{};
-    uint32_t state_ = 0;  // the state bits the record is shaped for, once known_
-    int32_t flags_ = 0;   // their flags, without kVstTransportChanged
-    bool known_ = false;
+    uint64_t state_ = kUnknown;  // the state bits the record is shaped for
+    int32_t flags_ = 0;          // their flags, without kVstTransportChanged
 };
 
 }  // namespace vst3

@@ -170,6 +170,10 @@ TEST(Vst3Time, TheContextAsAVst2HostGivesTime) {
                 return c.flags & flag ? value : decltype(value){};
             };
             EXPECT_EQ(info->flags & ~kVstTransportChanged, c.flags);
+            // A fresh converter's first context is a change, playing or not.
+            if (pass == 0) {
+                EXPECT_NE(info->flags & kVstTransportChanged, 0);
+            }
             EXPECT_EQ(info->samplePos, static_cast<double>(context.projectTimeSamples));
             EXPECT_EQ(info->sampleRate, context.sampleRate);
             EXPECT_EQ(info->tempo, valid(kVstTempoValid, context.tempo));

@@ -1,0 +1,104 @@
+// The host's buses as the effect's channels: two channels a bus, inputs and outputs alike.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
+#include <utility>
+
+#include "product/vst3/vst3_component_abi.h"
+
+namespace vst3 {
+
+enum class Direction { kInputs, kOutputs };
+
+template <typename Sample>
+Sample** BusChannels(const AudioBusBuffers& bus) {
+    if constexpr (std::is_same_v<Sample, float>) {
+        return bus.channelBuffers32;
+    } else {
+        return bus.channelBuffers64;
+    }
+}
+
+// The host may take a bus it is told is silent for zeros; the outputs hold what the effect
+// wrote, so no flag stays set. [audio]
+inline void ClearSilence(AudioBusBuffers* buses, int32_t count) {
+    for (int32_t b = 0; buses && b < count; ++b) buses[b].silenceFlags = 0;
+}
+
+namespace buses_detail {
+
+// kCount buses of the usual call, unrolled: each with two channels, whose two pointers are
+// taken together. False at the first bus that is not usual; the buses before it are taken.
+template <Direction kDirection, size_t kCount, typename Sample>
+bool TakePairs(AudioBusBuffers* buses, Sample** to) {
+    auto take = [](AudioBusBuffers& bus, Sample** at) {
+        Sample* const* pointers = BusChannels<Sample>(bus);
+        if (!pointers || bus.numChannels < 2) return false;
+        if constexpr (kDirection == Direction::kOutputs) bus.silenceFlags = 0;
+        std::memcpy(at, pointers, 2 * sizeof(Sample*));
+        return true;
+    };
+    return [&]<size_t... kBus>(std::index_sequence<kBus...>) {
+        return (take(buses[kBus], to + 2 * kBus) && ...);
+    }
+    (std::make_index_sequence<kCount>());
+}
+
+// The usual call: four buses a step, then the rest. At 32 frames a loop's counting per bus
+// costs as much as the bus's own reads.
+template <Direction kDirection, typename Sample>
+bool TakeUsual(AudioBusBuffers* buses, size_t pairs, Sample** to) {
+    size_t b = 0;
+    for (; b + 4 <= pairs; b += 4) {
+        if (!TakePairs<kDirection, 4>(buses + b, to + 2 * b)) return false;
+    }
+    switch (pairs - b) {
+        case 3:
+            return TakePairs<kDirection, 3>(buses + b, to + 2 * b);
+        case 2:
+            return TakePairs<kDirection, 2>(buses + b, to + 2 * b);
+        case 1:
+            return TakePairs<kDirection, 1>(buses + b, to + 2 * b);
+        default:
+            return true;
+    }
+}
+
+}  // namespace buses_detail
+
+// [audio] The effect's `size` channel pointers from the host's `count` buses, channel c from
+// bus c / 2 (active: one bit per bus, bus 0 lowest). A bus that is switched off, missing
+// (hosts may leave out trailing ones), without that channel or with null pointers gives null
+// channels: the effect reads silence there and writes nothing. Output buses, those past the
+// effect's included, have their silence flags cleared; input flags stay as the host set them.
+template <Direction kDirection, typename Sample>
+void GatherChannels(AudioBusBuffers* buses, int32_t count, uint32_t active, Sample** to,
+                    size_t size) {
+    constexpr bool kOutputs = kDirection == Direction::kOutputs;
+    // The usual call first: every bus there and switched on, each with two channels.
+    const size_t pairs = size / 2;
+    const uint32_t all = pairs >= 32 ? ~0u : (1u << pairs) - 1;
+    if (buses && size % 2 == 0 && pairs <= 32 && count >= 0 &&
+        static_cast<size_t>(count) >= pairs && (active & all) == all &&
+        buses_detail::TakeUsual<kDirection>(buses, pairs, to)) {
+        if constexpr (kOutputs) ClearSilence(buses + pairs, count - static_cast<int32_t>(pairs));
+        return;
+    }
+    for (size_t c = 0; c < size; ++c) {
+        const auto bus = static_cast<int32_t>(c / 2);
+        const auto channel = static_cast<int32_t>(c % 2);
+        Sample* pointer = nullptr;
+        if (buses && bus < count && bus < 32 && (active >> bus & 1u) &&
+            channel < buses[bus].numChannels) {
+            Sample** pointers = BusChannels<Sample>(buses[bus]);
+            if (pointers) pointer = pointers[channel];
+        }
+        to[c] = pointer;
+    }
+    if constexpr (kOutputs) ClearSilence(buses, count);
+}
+
+}  // namespace vst3
