@@ -30,38 +30,41 @@ inline void ClearSilence(AudioBusBuffers* buses, int32_t count) {
 
 namespace buses_detail {
 
-// kCount buses of the usual call, unrolled: each with two channels, whose two pointers are
-// taken together. False at the first bus that is not usual; the buses before it are taken.
-template <Direction kDirection, size_t kCount, typename Sample>
-bool TakePairs(AudioBusBuffers* buses, Sample** to) {
-    auto take = [](AudioBusBuffers& bus, Sample** at) {
-        Sample* const* pointers = BusChannels<Sample>(bus);
-        if (!pointers || bus.numChannels < 2) return false;
-        if constexpr (kDirection == Direction::kOutputs) bus.silenceFlags = 0;
-        std::memcpy(at, pointers, 2 * sizeof(Sample*));
-        return true;
-    };
-    return [&]<size_t... kBus>(std::index_sequence<kBus...>) {
-        return (take(buses[kBus], to + 2 * kBus) && ...);
-    }
-    (std::make_index_sequence<kCount>());
+// One bus of the usual call: two channels, whose two pointers are taken together. False when
+// the bus is not usual.
+template <Direction kDirection, typename Sample>
+[[gnu::always_inline]] inline bool TakePair(AudioBusBuffers& bus, Sample** at) {
+    Sample* const* pointers = BusChannels<Sample>(bus);
+    if (!pointers || bus.numChannels < 2) return false;
+    if constexpr (kDirection == Direction::kOutputs) bus.silenceFlags = 0;
+    std::memcpy(at, pointers, 2 * sizeof(Sample*));
+    return true;
+}
+
+// A few buses unrolled, up to the first that is not usual (the buses before it are taken).
+template <Direction kDirection, typename Sample, size_t... kBus>
+[[gnu::always_inline]] inline bool TakePairs(AudioBusBuffers* buses, Sample** to,
+                                             std::index_sequence<kBus...>) {
+    return (TakePair<kDirection>(buses[kBus], to + 2 * kBus) && ...);
 }
 
 // The usual call: four buses a step, then the rest. At 32 frames a loop's counting per bus
 // costs as much as the bus's own reads.
 template <Direction kDirection, typename Sample>
-bool TakeUsual(AudioBusBuffers* buses, size_t pairs, Sample** to) {
+[[gnu::always_inline]] inline bool TakeUsual(AudioBusBuffers* buses, size_t pairs, Sample** to) {
     size_t b = 0;
     for (; b + 4 <= pairs; b += 4) {
-        if (!TakePairs<kDirection, 4>(buses + b, to + 2 * b)) return false;
+        if (!TakePairs<kDirection>(buses + b, to + 2 * b, std::make_index_sequence<4>())) {
+            return false;
+        }
     }
     switch (pairs - b) {
         case 3:
-            return TakePairs<kDirection, 3>(buses + b, to + 2 * b);
+            return TakePairs<kDirection>(buses + b, to + 2 * b, std::make_index_sequence<3>());
         case 2:
-            return TakePairs<kDirection, 2>(buses + b, to + 2 * b);
+            return TakePairs<kDirection>(buses + b, to + 2 * b, std::make_index_sequence<2>());
         case 1:
-            return TakePairs<kDirection, 1>(buses + b, to + 2 * b);
+            return TakePair<kDirection>(buses[b], to + 2 * b);
         default:
             return true;
     }
