@@ -11,8 +11,7 @@
 
 namespace vst3 {
 
-enum class Direction { kInputs, kOutputs };
-
+// [any] The bus's channel array of this precision.
 template <typename Sample>
 Sample** BusChannels(const AudioBusBuffers& bus) {
     if constexpr (std::is_same_v<Sample, float>) {
@@ -22,35 +21,36 @@ Sample** BusChannels(const AudioBusBuffers& bus) {
     }
 }
 
-// The host may take a bus it is told is silent for zeros; the outputs hold what the effect
-// wrote, so no flag stays set. [audio]
+// [audio] The host may take a bus it is told is silent for zeros; the outputs hold what the
+// effect wrote, so no flag stays set.
 inline void ClearSilence(AudioBusBuffers* buses, int32_t count) {
     for (int32_t b = 0; buses && b < count; ++b) buses[b].silenceFlags = 0;
 }
 
 namespace buses_detail {
 
-// One bus of the usual call: two channels, whose two pointers are taken together. False when
-// the bus is not usual.
-template <Direction kDirection, typename Sample>
+// [audio] One bus of the usual call: two channels, whose two pointers are taken together.
+// False when the bus is not usual.
+template <BusDirection kDirection, typename Sample>
 [[gnu::always_inline]] inline bool TakePair(AudioBusBuffers& bus, Sample** at) {
     Sample* const* pointers = BusChannels<Sample>(bus);
     if (!pointers || bus.numChannels < 2) return false;
-    if constexpr (kDirection == Direction::kOutputs) bus.silenceFlags = 0;
+    if constexpr (kDirection == kOutput) bus.silenceFlags = 0;
     std::memcpy(at, pointers, 2 * sizeof(Sample*));
     return true;
 }
 
-// A few buses unrolled, up to the first that is not usual (the buses before it are taken).
-template <Direction kDirection, typename Sample, size_t... kBus>
+// [audio] A few buses unrolled, up to the first that is not usual (the buses before it are
+// taken).
+template <BusDirection kDirection, typename Sample, size_t... kBus>
 [[gnu::always_inline]] inline bool TakePairs(AudioBusBuffers* buses, Sample** to,
                                              std::index_sequence<kBus...>) {
     return (TakePair<kDirection>(buses[kBus], to + 2 * kBus) && ...);
 }
 
-// The usual call: four buses a step, then the rest. At 32 frames a loop's counting per bus
-// costs as much as the bus's own reads.
-template <Direction kDirection, typename Sample>
+// [audio] The usual call: four buses a step, then the rest. At 32 frames a loop's counting per
+// bus costs as much as the bus's own reads.
+template <BusDirection kDirection, typename Sample>
 [[gnu::always_inline]] inline bool TakeUsual(AudioBusBuffers* buses, size_t pairs, Sample** to) {
     size_t b = 0;
     for (; b + 4 <= pairs; b += 4) {
@@ -77,10 +77,10 @@ template <Direction kDirection, typename Sample>
 // (hosts may leave out trailing ones), without that channel or with null pointers gives null
 // channels: the effect reads silence there and writes nothing. Output buses, those past the
 // effect's included, have their silence flags cleared; input flags stay as the host set them.
-template <Direction kDirection, typename Sample>
+template <BusDirection kDirection, typename Sample>
 void GatherChannels(AudioBusBuffers* buses, int32_t count, uint32_t active, Sample** to,
                     size_t size) {
-    constexpr bool kOutputs = kDirection == Direction::kOutputs;
+    constexpr bool kOutputs = kDirection == kOutput;
     // The usual call first: every bus there and switched on, each with two channels.
     const size_t pairs = size / 2;
     const uint32_t all = pairs >= 32 ? ~0u : (1u << pairs) - 1;

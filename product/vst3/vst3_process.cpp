@@ -9,12 +9,10 @@ template <typename Sample>
 void Vst3Plugin::Route(const ProcessData& data, std::vector<Sample*>& in,
                        std::vector<Sample*>& out) {
     const int32_t frames = data.numSamples > 0 ? data.numSamples : 0;
-    GatherChannels<Direction::kInputs>(data.inputs, data.numInputs,
-                                       activeInputs_.load(std::memory_order_relaxed), in.data(),
-                                       in.size());
-    GatherChannels<Direction::kOutputs>(data.outputs, data.numOutputs,
-                                        activeOutputs_.load(std::memory_order_relaxed), out.data(),
-                                        out.size());
+    GatherChannels<kInput>(data.inputs, data.numInputs,
+                           activeInputs_.load(std::memory_order_relaxed), in.data(), in.size());
+    GatherChannels<kOutput>(data.outputs, data.numOutputs,
+                            activeOutputs_.load(std::memory_order_relaxed), out.data(), out.size());
     const std::span<const ParameterChange> changes =
         changes_.Gather(data.inputParameterChanges, frames, *effect_);
     effect_->Process(in.data(), out.data(), static_cast<uint32_t>(frames), changes,

@@ -12,7 +12,7 @@ namespace {
 
 using namespace vst3;
 
-template <Direction kDirection, typename Sample>
+template <BusDirection kDirection, typename Sample>
 void Compare(std::mt19937& rng) {
     const size_t size = rng() % 72;  // odd widths too, and past 32 buses
     const auto busCount = static_cast<int32_t>(size / 2 + rng() % 4);
@@ -30,7 +30,7 @@ void Compare(std::mt19937& rng) {
     std::vector<AudioBusBuffers> buses(static_cast<size_t>(busCount));
     for (int32_t b = 0; b < busCount; ++b) {
         AudioBusBuffers& bus = buses[static_cast<size_t>(b)];
-        bus.numChannels = kind == kNarrow && b == odd ? static_cast<int32_t>(rng() % 4) : 2;
+        bus.numChannels = kind == kNarrow && b == odd ? static_cast<int32_t>(rng() % 5) - 1 : 2;
         bus.silenceFlags = rng();
         auto& list = pointers[static_cast<size_t>(b)];
         for (int32_t c = 0; c < bus.numChannels; ++c)
@@ -64,7 +64,7 @@ void Compare(std::mt19937& rng) {
     EXPECT_EQ(got, expected);
     for (int32_t b = 0; b < busCount; ++b) {
         const uint64_t flags = buses[static_cast<size_t>(b)].silenceFlags;
-        const bool cleared = kDirection == Direction::kOutputs && given && b < count;
+        const bool cleared = kDirection == kOutput && given && b < count;
         EXPECT_EQ(flags, cleared ? 0u : before[static_cast<size_t>(b)].silenceFlags) << "bus " << b;
     }
 }
@@ -72,10 +72,10 @@ void Compare(std::mt19937& rng) {
 TEST(Vst3Buses, GatherMatchesThePerChannelRule) {
     std::mt19937 rng(7);
     for (int trial = 0; trial < 3000 && !HasFailure(); ++trial) {
-        Compare<Direction::kInputs, float>(rng);
-        Compare<Direction::kOutputs, float>(rng);
-        Compare<Direction::kInputs, double>(rng);
-        Compare<Direction::kOutputs, double>(rng);
+        Compare<kInput, float>(rng);
+        Compare<kOutput, float>(rng);
+        Compare<kInput, double>(rng);
+        Compare<kOutput, double>(rng);
     }
 }
 
