@@ -7,10 +7,11 @@
 #include <vector>
 
 #include "product/vst3/vst3_buses.h"
+#include "tests/product/vst3/vst3_host.h"
 
 namespace {
 
-using namespace vst3;
+using namespace vst3test;
 
 template <BusDirection kDirection, typename Sample>
 void Compare(std::mt19937& rng) {
@@ -36,12 +37,7 @@ void Compare(std::mt19937& rng) {
         for (int32_t c = 0; c < bus.numChannels; ++c)
             list.push_back(samples.data() + rng() % samples.size());
         list.push_back(&past);
-        Sample** channels = kind == kNoPointers && b == odd ? nullptr : list.data();
-        if constexpr (sizeof(Sample) == 4) {
-            bus.channelBuffers32 = channels;
-        } else {
-            bus.channelBuffers64 = channels;
-        }
+        ChannelsOf<Sample>(bus) = kind == kNoPointers && b == odd ? nullptr : list.data();
     }
     const std::vector<AudioBusBuffers> before = buses;
     AudioBusBuffers* given = kind == kNoBuses ? nullptr : buses.data();

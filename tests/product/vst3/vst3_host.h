@@ -7,6 +7,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -124,5 +125,15 @@ class Instance {
 
 // A UTF-16 text as UTF-8 for messages and comparisons (our texts are ASCII).
 std::string Narrow(const char16_t* text);
+
+// A bus's channel array of this precision, to set as a host does.
+template <typename Sample>
+Sample**& ChannelsOf(AudioBusBuffers& bus) {
+    if constexpr (std::is_same_v<Sample, float>) {
+        return bus.channelBuffers32;
+    } else {
+        return bus.channelBuffers64;
+    }
+}
 
 }  // namespace vst3test

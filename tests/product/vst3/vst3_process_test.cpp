@@ -121,15 +121,6 @@ void Vst2Block(HostedEffect& vst2, Sample* const* in, Sample* const* out, int32_
 }
 
 template <typename Sample>
-Sample**& BusChannels(AudioBusBuffers& bus) {
-    if constexpr (std::is_same_v<Sample, float>) {
-        return bus.channelBuffers32;
-    } else {
-        return bus.channelBuffers64;
-    }
-}
-
-template <typename Sample>
 void RunVariation(const Variation& v) {
     ScriptedHost host;
     HostedEffect vst2(host);
@@ -175,7 +166,7 @@ void RunVariation(const Variation& v) {
                     channels3[dir][bus][c] = pool3[poolIndex(dir, 2 * bus + c)].data();
                 buses[dir][bus].numChannels = 2;
                 buses[dir][bus].silenceFlags = dir == 0 ? rng() % 4 : ~0ull;
-                BusChannels<Sample>(buses[dir][bus]) = channels3[dir][bus];
+                ChannelsOf<Sample>(buses[dir][bus]) = channels3[dir][bus];
             }
         }
         uint64_t inputFlags[8];
@@ -184,7 +175,7 @@ void RunVariation(const Variation& v) {
         const int bus = static_cast<int>(rng() % 8);
         if (omission == Omission::kTrailingBuses) count[dir] = bus;
         if (omission == Omission::kNoChannels) buses[dir][bus].numChannels = 0;
-        if (omission == Omission::kNullPointers) BusChannels<Sample>(buses[dir][bus]) = nullptr;
+        if (omission == Omission::kNullPointers) ChannelsOf<Sample>(buses[dir][bus]) = nullptr;
         if (omission == Omission::kExtraOutputs) {
             count[1] = 10;
             buses[1][8].silenceFlags = buses[1][9].silenceFlags = ~0ull;
@@ -197,7 +188,7 @@ void RunVariation(const Variation& v) {
                 const int b = c / 2;
                 const bool given = omission != Omission::kFlush && b < count[d] &&
                                    !(off >> b & 1) && buses[d][b].numChannels == 2 &&
-                                   BusChannels<Sample>(buses[d][b]) != nullptr;
+                                   ChannelsOf<Sample>(buses[d][b]) != nullptr;
                 channels2[d][c] = given ? pool2[poolIndex(d, c)].data() : nullptr;
             }
         }
