@@ -7,6 +7,7 @@
 #include "product/vst3/vst3_component_abi.h"
 #include "product/vst3/vst3_controller_abi.h"
 #include "product/vst3/vst3_factory_abi.h"
+#include "tests/product/vst3/vst3_host.h"
 #include "tools/plugin_loader/plugin_library.h"
 
 namespace {
@@ -49,15 +50,6 @@ IPluginFactory* Factory() {
 }
 
 template <typename Sample>
-Sample**& Channels(AudioBusBuffers& bus) {
-    if constexpr (sizeof(Sample) == 4) {
-        return bus.channelBuffers32;
-    } else {
-        return bus.channelBuffers64;
-    }
-}
-
-template <typename Sample>
 void Run(benchmark::State& state, IAudioProcessor* processor, int frames, int32_t sampleSize) {
     const size_t length = static_cast<size_t>(std::max(frames, 1));
     std::vector<std::vector<Sample>> in(16, std::vector<Sample>(length));
@@ -73,7 +65,7 @@ void Run(benchmark::State& state, IAudioProcessor* processor, int frames, int32_
         for (int b = 0; b < 8; ++b) {
             buses[dir][b].numChannels = 2;
             buses[dir][b].silenceFlags = 0;
-            Channels<Sample>(buses[dir][b]) = &pointers[dir][2 * b];
+            vst3test::ChannelsOf<Sample>(buses[dir][b]) = &pointers[dir][2 * b];
         }
     }
     NoChanges changes;
