@@ -11,9 +11,10 @@
 
 namespace vst3 {
 
-// [any] The bus's channel array of this precision.
-template <typename Sample>
-Sample** BusChannels(const AudioBusBuffers& bus) {
+// [any] The bus's channel array of this precision, to read, or to set as a host does
+// (Bus: AudioBusBuffers, const or not).
+template <typename Sample, typename Bus>
+auto& BusChannels(Bus& bus) {
     if constexpr (std::is_same_v<Sample, float>) {
         return bus.channelBuffers32;
     } else {

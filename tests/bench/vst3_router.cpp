@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <vector>
 
+#include "product/vst3/vst3_buses.h"
 #include "product/vst3/vst3_component_abi.h"
 #include "product/vst3/vst3_controller_abi.h"
 #include "product/vst3/vst3_factory_abi.h"
-#include "tests/product/vst3/vst3_host.h"
 #include "tools/plugin_loader/plugin_library.h"
 
 namespace {
@@ -65,7 +65,7 @@ void Run(benchmark::State& state, IAudioProcessor* processor, int frames, int32_
         for (int b = 0; b < 8; ++b) {
             buses[dir][b].numChannels = 2;
             buses[dir][b].silenceFlags = 0;
-            vst3test::ChannelsOf<Sample>(buses[dir][b]) = &pointers[dir][2 * b];
+            BusChannels<Sample>(buses[dir][b]) = &pointers[dir][2 * b];
         }
     }
     NoChanges changes;

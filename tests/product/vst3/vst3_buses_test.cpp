@@ -37,7 +37,7 @@ void Compare(std::mt19937& rng) {
         for (int32_t c = 0; c < bus.numChannels; ++c)
             list.push_back(samples.data() + rng() % samples.size());
         list.push_back(&past);
-        ChannelsOf<Sample>(bus) = kind == kNoPointers && b == odd ? nullptr : list.data();
+        BusChannels<Sample>(bus) = kind == kNoPointers && b == odd ? nullptr : list.data();
     }
     const std::vector<AudioBusBuffers> before = buses;
     AudioBusBuffers* given = kind == kNoBuses ? nullptr : buses.data();

@@ -7,7 +7,6 @@
 #include <deque>
 #include <memory>
 #include <string>
-#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -125,15 +124,5 @@ class Instance {
 
 // A UTF-16 text as UTF-8 for messages and comparisons (our texts are ASCII).
 std::string Narrow(const char16_t* text);
-
-// A bus's channel array of this precision, to set as a host does.
-template <typename Sample>
-Sample**& ChannelsOf(AudioBusBuffers& bus) {
-    if constexpr (std::is_same_v<Sample, float>) {
-        return bus.channelBuffers32;
-    } else {
-        return bus.channelBuffers64;
-    }
-}
 
 }  // namespace vst3test

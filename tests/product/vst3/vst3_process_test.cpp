@@ -10,6 +10,7 @@
 #include <limits>
 #include <random>
 
+#include "product/vst3/vst3_buses.h"
 #include "tests/plugin/scripted_host.h"
 #include "tests/product/vst3/vst3_host.h"
 
@@ -166,7 +167,7 @@ void RunVariation(const Variation& v) {
                     channels3[dir][bus][c] = pool3[poolIndex(dir, 2 * bus + c)].data();
                 buses[dir][bus].numChannels = 2;
                 buses[dir][bus].silenceFlags = dir == 0 ? rng() % 4 : ~0ull;
-                ChannelsOf<Sample>(buses[dir][bus]) = channels3[dir][bus];
+                BusChannels<Sample>(buses[dir][bus]) = channels3[dir][bus];
             }
         }
         uint64_t inputFlags[8];
@@ -175,7 +176,7 @@ void RunVariation(const Variation& v) {
         const int bus = static_cast<int>(rng() % 8);
         if (omission == Omission::kTrailingBuses) count[dir] = bus;
         if (omission == Omission::kNoChannels) buses[dir][bus].numChannels = 0;
-        if (omission == Omission::kNullPointers) ChannelsOf<Sample>(buses[dir][bus]) = nullptr;
+        if (omission == Omission::kNullPointers) BusChannels<Sample>(buses[dir][bus]) = nullptr;
         if (omission == Omission::kExtraOutputs) {
             count[1] = 10;
             buses[1][8].silenceFlags = buses[1][9].silenceFlags = ~0ull;
@@ -188,7 +189,7 @@ void RunVariation(const Variation& v) {
                 const int b = c / 2;
                 const bool given = omission != Omission::kFlush && b < count[d] &&
                                    !(off >> b & 1) && buses[d][b].numChannels == 2 &&
-                                   ChannelsOf<Sample>(buses[d][b]) != nullptr;
+                                   BusChannels<Sample>(buses[d][b]) != nullptr;
                 channels2[d][c] = given ? pool2[poolIndex(d, c)].data() : nullptr;
             }
         }
