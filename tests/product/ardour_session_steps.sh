@@ -1,7 +1,9 @@
 # Sourced by the Ardour session tests: the create and reload scripts and the retrying runner
 # they share.
 # Needs $work (a scratch folder holding the session). ardour7-lua sometimes aborts on its own
-# (as ardour7-export does), so each step is tried up to three times.
+# (as ardour7-export does), so each step is tried up to three times. An aborted create can leave
+# a half-made session behind, and create_session refuses a folder that holds one: each create
+# attempt starts from no session.
 
 # Writes $work/create.lua: a session with one stereo track holding the plug-in (named $1, of
 # type $2) with the switches at parameter indices $3 and $4 on, saved after the engine ran.
@@ -40,8 +42,9 @@ print("saved")
 LUA
 }
 
-run() {  # script
+run() {  # script [fresh: remove the session before each attempt]
   for attempt in 1 2 3; do
+    [ "${2:-}" = fresh ] && rm -rf "$work/session"
     if timeout 120 ardour7-lua "$1" "$work/session" >"$work/log" 2>&1 && grep -q '^saved' "$work/log"; then
       return 0
     fi
@@ -53,7 +56,7 @@ run() {  # script
 # The whole round: create and save, check, load and save again, check. $1 checks the saved
 # session, given what it is checking.
 create_and_reload() {  # check
-  run "$work/create.lua" || exit 1
+  run "$work/create.lua" fresh || exit 1
   "$1" "saved session" || exit 1
   run "$work/reload.lua" || exit 1
   "$1" "session loaded and saved again" || exit 1
