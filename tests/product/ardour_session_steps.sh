@@ -41,6 +41,7 @@ local plugin = Session:route_by_name("Router"):nth_plugin(0)
 assert(not plugin:isnil(), "plug-in missing after loading")
 ARDOUR.LuaAPI.usleep(1000000)
 Session:save_state("", false, false, false, false, false)
+-- As in create.lua: nothing of the session stays held past close_session().
 plugin = nil
 collectgarbage()
 close_session()
